@@ -1,0 +1,87 @@
+// The pixel surface and its pen, with the line and flood-fill rules of the
+// classic Windows GDI canvas.
+#pragma once
+
+#include "record.h"
+#include "view.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vellograph {
+
+// A half-open pixel rectangle [left, right) x [top, bottom).
+struct TRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    bool empty() const { return right <= left || bottom <= top; }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// Value returned for pixels outside the surface.
+inline constexpr TColor InvalidColor = 0xFFFFFFFF;
+
+// Pixels are 32-bit words laid out like QImage::Format_RGB32 (0xFFRRGGBB),
+// rows top to bottom with no padding, so a window can show them in place.
+// Colours in and out of the API are 0x00BBGGRR.
+class TCanvas {
+public:
+    TCanvas() = default;
+    TCanvas(int width, int height);
+
+    // New size, all white. Pen and brush keep their settings.
+    void resize(int width, int height);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    std::uint32_t* bits() { return pixels_.data(); }
+    const std::uint32_t* bits() const { return pixels_.data(); }
+    std::size_t bytesPerLine() const { return static_cast<std::size_t>(width_) * 4; }
+
+    void setPenColor(TColor color);
+    TColor penColor() const { return penColor_; }
+    // Width 0 or less acts as 1.
+    void setPenWidth(int width);
+    int penWidth() const { return penWidth_; }
+    void setBrushColor(TColor color);
+    TColor brushColor() const { return brushColor_; }
+
+    TPoint penPos() const { return penPos_; }
+    void moveTo(std::int32_t x, std::int32_t y);
+    // 1-pixel pens leave the end point out; wider pens draw round caps at
+    // both ends and the body between. Clipped to the surface, any coordinates.
+    void lineTo(std::int32_t x, std::int32_t y);
+
+    void setPixel(std::int32_t x, std::int32_t y, TColor color);
+    TColor pixel(std::int32_t x, std::int32_t y) const;
+
+    // Paints, with the brush, the 4-connected region around the seed whose
+    // pixels are not exactly the border colour (24 bits compared).
+    void floodFillBorder(std::int32_t x, std::int32_t y, TColor border);
+
+    // Every pixel a line from a to b with the given pen width can touch,
+    // clipped to the surface.
+    TRect lineBounds(TPoint a, TPoint b, int penWidth) const;
+
+    static std::uint32_t toPixel(TColor color) {
+        return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+    }
+    static TColor fromPixel(std::uint32_t pixel) {
+        return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+    }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+    TColor penColor_ = 0;
+    std::uint32_t penPixel_ = 0xFF000000u;
+    int penWidth_ = 1;
+    TColor brushColor_ = 0xFFFFFF;
+    std::uint32_t brushPixel_ = 0xFFFFFFFFu;
+    TPoint penPos_{0, 0};
+};
+
+} // namespace vellograph

@@ -1,0 +1,56 @@
+// The drawing document and its file: NewDrawing, LoadDrawing, SaveDrawing.
+#pragma once
+
+#include "record.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vellograph {
+
+// Passed to AddCommand it means append; as LastFillIndex, no fill played; as
+// an end index, play to the end.
+inline constexpr std::int32_t NoIndex = 0x200000;
+
+inline constexpr std::size_t HeaderSize = 36;
+inline constexpr char StandardHeader[] = "W1251 -=CreaTed by Vellograph 3.0=-\n";
+static_assert(sizeof(StandardHeader) == HeaderSize + 1);
+
+struct TAVecImage {
+    // Characters 0 to 35 hold the file's header verbatim; the rest is unused.
+    std::array<char, 97> Header{};
+    // Header bytes obtained by the last load, less one, modulo 256.
+    std::uint8_t HeaderLastIndex = 0;
+    std::vector<TDrawCommand> Commands;
+    // Index of the last valid record; -1 when none. Records beyond it are
+    // undone ones that redo can bring back.
+    std::int32_t LastIndex = -1;
+    // Index of the last fill record the renderer played, or NoIndex.
+    std::int32_t LastFillIndex = 0;
+};
+
+// The one drawing the program works on.
+extern TAVecImage VecImage;
+
+// User-facing messages of the file operations.
+inline constexpr const char* MsgLoaded = "Загружено)";
+inline constexpr const char* MsgLoadFailed = "Неизвестный тип файла или файл не найден";
+inline constexpr const char* MsgSaveFailed = "Ошибка. Что-то не произошло";
+
+// True only for an existing regular file (not a directory, FIFO or device).
+bool FileExists(const std::string& fileName);
+
+void NewDrawing(TAVecImage& drawing);
+
+// Replaces the drawing by the file's contents and tells the user how it went.
+// On any failure the drawing is left exactly as it was.
+void LoadDrawing(const std::string& fileName, TAVecImage& drawing);
+
+// Writes the header and records 0..LastIndex. On success savedSize receives
+// the file's size; on failure the user is told, savedSize and the old file
+// are untouched.
+void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize);
+
+} // namespace vellograph

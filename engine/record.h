@@ -1,0 +1,57 @@
+// The 6-byte command record and its number and colour digit codecs.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace vellograph {
+
+// Every digit character stands for (character - DigitBase).
+inline constexpr std::uint8_t DigitBase = '0';
+
+// Colours are 24-bit values laid out 0x00BBGGRR, red in the low byte.
+using TColor = std::uint32_t;
+
+// One record: a letter, four digit characters and a line feed. The same six
+// bytes live in memory and in the drawing file.
+struct TDrawCommand {
+    std::uint8_t Letter;
+    std::array<std::uint8_t, 4> Digits;
+    std::uint8_t Terminator;
+};
+static_assert(sizeof(TDrawCommand) == 6, "a record is exactly six bytes");
+
+inline constexpr std::uint8_t CmdMove = 'm';
+inline constexpr std::uint8_t CmdLine = 'l';
+inline constexpr std::uint8_t CmdColor = 'c';
+inline constexpr std::uint8_t CmdFill = 'e';
+inline constexpr std::uint8_t CmdDelay = 'd';
+inline constexpr std::uint8_t CmdPenWidth = 'p';
+inline constexpr std::uint8_t CmdEnd = 'i'; // followed by "END" in bytes 1 to 3
+inline constexpr std::uint8_t RecordTerminator = 0x0A;
+
+// Two digit characters, high then low; each taken modulo 256. Values from
+// 13312 on no longer decode back to themselves.
+std::array<std::uint8_t, 2> EncodeNumber(std::int32_t value);
+// (h - 48) * 64 + (l - 48) in signed 32-bit; bytes below '0' give negatives.
+std::int32_t DecodeNumber(std::uint8_t high, std::uint8_t low);
+
+// Four digit characters; bits above bit 23 are not stored.
+std::array<std::uint8_t, 4> EncodeColor(TColor color);
+// Every byte sequence decodes to some colour from 0 to 0xFFFFFF.
+TColor DecodeColor(const std::array<std::uint8_t, 4>& digits);
+
+// Bytes 0 to 3 are 'i', 'E', 'N', 'D'; bytes 4 and 5 are not examined.
+bool IsEndMarker(const TDrawCommand& record);
+
+// X from digits 1-2, Y from digits 3-4.
+inline std::int32_t RecordX(const TDrawCommand& r) { return DecodeNumber(r.Digits[0], r.Digits[1]); }
+inline std::int32_t RecordY(const TDrawCommand& r) { return DecodeNumber(r.Digits[2], r.Digits[3]); }
+inline TColor RecordColor(const TDrawCommand& r) { return DecodeColor(r.Digits); }
+
+// Builders for well-formed records.
+TDrawCommand MakeNumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t second);
+TDrawCommand MakeColorRecord(std::uint8_t letter, TColor color);
+TDrawCommand MakeEndMarker();
+
+} // namespace vellograph

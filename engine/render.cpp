@@ -1,0 +1,137 @@
+// The playback renderer, ClearSurface and DelayMs.
+#include "render.h"
+
+#include "host.h"
+
+#include <algorithm>
+
+namespace vellograph {
+
+TColor PenColor = 0;
+TColor FillColor = 0xFFFFFF;
+std::int32_t PenWidth = 2;
+std::int32_t Pace = PaceSlow;
+bool StopRequested = false;
+
+void ResetRenderGlobals() {
+    PenColor = 0;
+    FillColor = 0xFFFFFF;
+    PenWidth = 2;
+    Pace = PaceSlow;
+    StopRequested = false;
+}
+
+void ClearSurface(TCanvas& canvas, TColor color) {
+    canvas.setPenColor(color);
+    canvas.setBrushColor(color);
+    canvas.floodFillBorder(1, 1, ClearBorderColor);
+}
+
+namespace {
+
+constexpr std::int32_t MaxPenWidth = 128;
+constexpr std::int32_t DefaultPenWidth = 2;
+constexpr std::int32_t MinDelay = 1;
+constexpr std::int32_t MaxDelay = 10000;
+constexpr std::int32_t FillDelay = 10;
+
+std::int32_t ScaledPenWidth(std::int32_t width, double scale) {
+    const std::int32_t w = TruncToInt32(width * scale);
+    return w <= 0 ? 1 : w;
+}
+
+} // namespace
+
+void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, std::int32_t originY,
+                   std::int32_t start, std::int32_t end, double scale, double angle) {
+    const TViewMapper mapper(originX, originY, scale, angle);
+    std::int32_t i = std::max(start, 0);
+    if (i == 0) {
+        drawing.LastFillIndex = NoIndex;
+    }
+    // Records appended while this playback runs are not played by it.
+    const std::int32_t last = std::min(end, drawing.LastIndex);
+    while (i <= last) {
+        // Handlers run from the pumps may have cut the records short; look the
+        // storage up afresh and never read past what exists.
+        if (static_cast<std::size_t>(i) >= drawing.Commands.size()) {
+            return;
+        }
+        const TDrawCommand record = drawing.Commands[static_cast<std::size_t>(i)];
+        switch (record.Letter) {
+        case CmdMove: {
+            const TPoint p = mapper.map(RecordX(record), RecordY(record));
+            canvas.moveTo(p.x, p.y);
+            break;
+        }
+        case CmdLine: {
+            canvas.setPenColor(PenColor);
+            canvas.setPenWidth(ScaledPenWidth(PenWidth, scale));
+            const TPoint p = mapper.map(RecordX(record), RecordY(record));
+            canvas.lineTo(p.x, p.y);
+            break;
+        }
+        case CmdColor:
+            PenColor = RecordColor(record);
+            canvas.setPenColor(PenColor);
+            break;
+        case CmdFill:
+            FillColor = RecordColor(record);
+            ClearSurface(canvas, FillColor);
+            canvas.setPenColor(PenColor);
+            drawing.LastFillIndex = i;
+            DelayMs(FillDelay);
+            break;
+        case CmdDelay:
+            DelayMs(std::clamp(RecordX(record), MinDelay, MaxDelay));
+            break;
+        case CmdPenWidth: {
+            std::int32_t width = RecordX(record);
+            if (width > MaxPenWidth) {
+                width = MaxPenWidth;
+            }
+            if (width < 1) {
+                width = DefaultPenWidth;
+            }
+            PenWidth = width;
+            canvas.setPenWidth(PenWidth);
+            break;
+        }
+        case CmdEnd:
+            if (IsEndMarker(record)) {
+                return; // no pump, no stop test
+            }
+            break;
+        default:
+            break;
+        }
+        if (i % std::max(Pace, 1) == 0) {
+            CurrentHost().ProcessMessages();
+        }
+        if (StopRequested) {
+            StopRequested = false;
+            return;
+        }
+        ++i;
+    }
+}
+
+void DelayMs(std::int32_t ms) {
+    Host& host = CurrentHost();
+    const std::uint32_t t0 = host.TickCount();
+    for (;;) {
+        const std::uint32_t elapsed = host.TickCount() - t0; // right across a wrap
+        if (ms < 0 || elapsed >= static_cast<std::uint32_t>(ms)) {
+            host.ProcessMessages();
+            return;
+        }
+        host.WaitAndProcessMessages(static_cast<std::uint32_t>(ms) - elapsed);
+    }
+}
+
+void RedrawAll(TCanvas& canvas, TAVecImage& drawing, const TViewParams& view) {
+    ClearSurface(canvas, ClearColor);
+    RenderDrawing(canvas, drawing, view.OriginX, view.OriginY, 0, drawing.LastIndex, view.Scale, view.Angle);
+}
+
+} // namespace vellograph

@@ -1,0 +1,59 @@
+// The playback renderer with the pen and pacing globals it shares with the
+// drawing tools.
+#pragma once
+
+#include "canvas.h"
+#include "drawing.h"
+#include "view.h"
+
+#include <cstdint>
+
+namespace vellograph {
+
+extern TColor PenColor;    // 0, black
+extern TColor FillColor;   // 0xFFFFFF, white
+extern std::int32_t PenWidth; // 2
+extern std::int32_t Pace;     // 3: records played between two pumps; at least 1
+extern bool StopRequested;    // false
+
+inline constexpr TColor ClearColor = 0xFFFFFF;
+inline constexpr TColor ClearBorderColor = 0x000001;
+inline constexpr std::int32_t PaceSlow = 3;
+inline constexpr std::int32_t PaceToEnd = 64;
+inline constexpr std::int32_t PaceUndo = 4096;
+inline constexpr std::int32_t PaceRedo = 2048;
+
+// Resets the five globals to their start-up values.
+void ResetRenderGlobals();
+
+// A border-mode flood fill from pixel (1, 1) with border 0x000001; the pen
+// colour stays the given colour.
+void ClearSurface(TCanvas& canvas, TColor color);
+
+// Plays records start..end (both inclusive) through the view, pumping the
+// message queue every Pace records.
+void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, std::int32_t originY,
+                   std::int32_t start, std::int32_t end, double scale, double angle);
+
+// Waits at least ms milliseconds while keeping the message queue pumped.
+void DelayMs(std::int32_t ms);
+
+// The engine side of the playback commands.
+void RedrawAll(TCanvas& canvas, TAVecImage& drawing, const TViewParams& view); // clear + play all
+inline void PlayToEnd() { Pace = PaceToEnd; }
+inline void PlaySlowly() { Pace = PaceSlow; }
+inline void RequestStop() { StopRequested = true; }
+
+// Keeps Pace, sets another for one call, and puts it back afterwards.
+class PaceOverride {
+public:
+    explicit PaceOverride(std::int32_t pace) : saved_(Pace) { Pace = pace; }
+    ~PaceOverride() { Pace = saved_; }
+    PaceOverride(const PaceOverride&) = delete;
+    PaceOverride& operator=(const PaceOverride&) = delete;
+
+private:
+    std::int32_t saved_;
+};
+
+} // namespace vellograph
