@@ -1,9 +1,54 @@
 // vellograph-cli: inspect, convert and render drawings without a display.
+#include "commands.h"
+
 #include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const vellograph::cli::Args&);
+    const char* help;
+};
+
+const Command commands[] = {
+    {"info", vellograph::cli::RunInfo, "info FILE            header, record count and a count per kind"},
+    {"dump", vellograph::cli::RunDump, "dump FILE            every record in force, one per line"},
+    {"resave", vellograph::cli::RunResave, "resave IN OUT        load IN and save it to OUT"},
+    {"render", vellograph::cli::RunRender,
+     "render IN OUT [--size WxH] [--origin X,Y] [--scale S] [--angle A]\n"
+     "                     play the drawing onto a white surface; OUT is .bmp or .png"},
+};
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: vellograph-cli COMMAND ARGS...\n\ncommands:\n");
+    for (const Command& c : commands) {
+        std::fprintf(out, "  %s\n", c.help);
+    }
+    std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
+                      "Messages the window would show in a box go to standard error.\n");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    std::fprintf(stderr, "usage: vellograph-cli COMMAND ...\n");
-    return 2;
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return vellograph::cli::ExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintUsage(stdout);
+        return vellograph::cli::ExitOk;
+    }
+    for (const Command& c : commands) {
+        if (name == c.name) {
+            return c.run(vellograph::cli::Args(argv + 2, argv + argc));
+        }
+    }
+    std::fprintf(stderr, "vellograph-cli: unknown command '%s'\n", name.c_str());
+    PrintUsage(stderr);
+    return vellograph::cli::ExitUsage;
 }

@@ -1,0 +1,4 @@
+// Entry point of the benchmark binary.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

@@ -1,0 +1,20 @@
+// The subcommands of vellograph-cli; each returns the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vellograph::cli {
+
+using Args = std::vector<std::string>; // the arguments after the command name
+
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailure = 1; // a load, save or render failed
+inline constexpr int ExitUsage = 2;
+
+int RunInfo(const Args& args);
+int RunDump(const Args& args);
+int RunResave(const Args& args);
+int RunRender(const Args& args);
+
+} // namespace vellograph::cli
