@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace vellograph {
 
@@ -27,28 +29,48 @@ std::int32_t EncodableQuotient(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-// Trunc toward zero, keeping the low 12 bits.
+// Trunc toward zero, keeping the low 12 bits. fmod is exact, so this holds
+// for any size of value.
 std::int32_t LowBits(double value) {
-    if (!(value > 0.0)) {
+    if (!(value > 0.0) || std::isinf(value)) {
         return 0;
     }
-    // Past 2^62 every double is a multiple of 4096, so the low bits are 0.
-    if (value >= 4611686018427387904.0) {
-        return 0;
-    }
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(value) & CoordinateMask);
+    return static_cast<std::int32_t>(std::fmod(std::trunc(value), CoordinateMask + 1.0));
 }
 
-TDrawCommand& RecordToWrite(TAVecImage& drawing, std::int32_t index) {
-    if (index >= NoIndex || index > drawing.LastIndex || index < 0) {
-        // Append, discarding any undone records beyond LastIndex.
-        ++drawing.LastIndex;
-        drawing.Commands.resize(static_cast<std::size_t>(drawing.LastIndex) + 1);
-    } else {
-        index = std::min(index, static_cast<std::int32_t>(drawing.Commands.size()) - 1);
-        return drawing.Commands[static_cast<std::size_t>(index)];
+// cos(-angle) and sin(-angle) of the last angle seen: a stroke records every
+// pointer move under one view, and the trigonometry would cost more than
+// everything else in a call.
+struct InverseRotation {
+    double angle = 0.0;
+    double cos = 1.0;
+    double sin = -0.0;
+};
+
+const InverseRotation& InverseRotationFor(double angle) {
+    thread_local InverseRotation cached;
+    if (std::memcmp(&cached.angle, &angle, sizeof angle) != 0) {
+        cached = {angle, std::cos(-angle), std::sin(-angle)};
     }
-    return drawing.Commands[static_cast<std::size_t>(drawing.LastIndex)];
+    return cached;
+}
+
+// Places a finished record: an index above LastIndex (NoIndex among them,
+// whatever LastIndex is) appends after LastIndex and drops any undone tail;
+// 0..LastIndex overwrites in place.
+void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& record) {
+    if (index >= 0 && index <= drawing.LastIndex && index < NoIndex) {
+        if (static_cast<std::size_t>(index) < drawing.Commands.size()) {
+            drawing.Commands[static_cast<std::size_t>(index)] = record;
+        }
+        return;
+    }
+    if (drawing.LastIndex == std::numeric_limits<std::int32_t>::max()) {
+        return; // no index left to name another record
+    }
+    drawing.Commands.resize(static_cast<std::size_t>(drawing.LastIndex + 1));
+    drawing.Commands.push_back(record);
+    ++drawing.LastIndex;
 }
 
 } // namespace
@@ -62,8 +84,9 @@ void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_
         const double dx = static_cast<double>(static_cast<std::int64_t>(x) - originX);
         const double dy = static_cast<double>(static_cast<std::int64_t>(y) - originY);
         // The inverse of the view's rotation.
-        double u = dx * std::cos(-angle) + dy * std::sin(-angle);
-        double v = -dx * std::sin(-angle) + dy * std::cos(-angle);
+        const InverseRotation& r = InverseRotationFor(angle);
+        double u = dx * r.cos + dy * r.sin;
+        double v = -dx * r.sin + dy * r.cos;
         if (u < 0) {
             u = 0;
         }
@@ -95,7 +118,7 @@ void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_
     default:
         return; // fills and end markers are never recorded
     }
-    RecordToWrite(drawing, index) = built;
+    StoreRecord(drawing, index, built);
 }
 
 } // namespace vellograph
