@@ -29,13 +29,16 @@ std::int32_t EncodableQuotient(double value) {
     return static_cast<std::int32_t>(value);
 }
 
-// Trunc toward zero, keeping the low 12 bits. fmod is exact, so this holds
-// for any size of value.
+// Trunc toward zero, keeping the low 12 bits. Values too large for a 64-bit
+// integer take the exact, slower remainder.
 std::int32_t LowBits(double value) {
     if (!(value > 0.0) || std::isinf(value)) {
         return 0;
     }
-    return static_cast<std::int32_t>(std::fmod(std::trunc(value), CoordinateMask + 1.0));
+    if (value < 9223372036854775807.0) {
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(value) & CoordinateMask);
+    }
+    return static_cast<std::int32_t>(std::fmod(value, CoordinateMask + 1.0));
 }
 
 // cos(-angle) and sin(-angle) of the last angle seen: a stroke records every
@@ -53,6 +56,21 @@ const InverseRotation& InverseRotationFor(double angle) {
         cached = {angle, std::cos(-angle), std::sin(-angle)};
     }
     return cached;
+}
+
+// The record of two numbers, as MakeNumberRecord builds it, composed in
+// place: this runs on every pointer move of a stroke.
+TDrawCommand NumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t second) {
+    const auto a = static_cast<std::uint32_t>(first);
+    const auto b = static_cast<std::uint32_t>(second);
+    TDrawCommand r;
+    r.Letter = letter;
+    r.Digits[0] = static_cast<std::uint8_t>(DigitBase + a / 64);
+    r.Digits[1] = static_cast<std::uint8_t>(DigitBase + a % 64);
+    r.Digits[2] = static_cast<std::uint8_t>(DigitBase + b / 64);
+    r.Digits[3] = static_cast<std::uint8_t>(DigitBase + b % 64);
+    r.Terminator = RecordTerminator;
+    return r;
 }
 
 // Places a finished record: an index above LastIndex (NoIndex among them,
@@ -95,7 +113,7 @@ void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_
         }
         const std::int32_t ux = LowBits(u);
         const std::int32_t vy = LowBits(v);
-        built = MakeNumberRecord(command, EncodableQuotient(ux / scale), EncodableQuotient(vy / scale));
+        built = NumberRecord(command, EncodableQuotient(ux / scale), EncodableQuotient(vy / scale));
         break;
     }
     case CmdPenWidth: {
