@@ -33,7 +33,8 @@ public:
 class BenchFiles {
 public:
     BenchFiles() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vellograph-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vellograph-bench-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) {
             std::abort();
         }
@@ -42,7 +43,8 @@ public:
         std::copy_n(StandardHeader, HeaderSize, drawing.Header.begin());
         drawing.Commands.reserve(BenchRecords);
         for (std::int32_t i = 0; i < BenchRecords; ++i) {
-            drawing.Commands.push_back(MakeNumberRecord(i % 7 == 0 ? CmdMove : CmdLine, i % 4096, (i / 4096) % 4096));
+            drawing.Commands.push_back(
+                MakeNumberRecord(i % 7 == 0 ? CmdMove : CmdLine, i % 4096, (i / 4096) % 4096));
         }
         drawing.LastIndex = BenchRecords - 1;
         source = (dir / "big.vlgf").string();
@@ -93,7 +95,8 @@ void BM_LoadDrawing(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     SetHost(previous);
-    state.counters["pumps/load"] = static_cast<double>(host.pumps) / static_cast<double>(state.iterations());
+    state.counters["pumps/load"] =
+        static_cast<double>(host.pumps) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LoadDrawing)->Unit(benchmark::kMillisecond);
 
@@ -104,7 +107,8 @@ void BM_WriteFileBaseline(benchmark::State& state) {
         ::unlink(path.c_str());
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         benchmark::DoNotOptimize(::write(fd, d.Header.data(), HeaderSize));
-        benchmark::DoNotOptimize(::write(fd, d.Commands.data(), d.Commands.size() * sizeof(TDrawCommand)));
+        benchmark::DoNotOptimize(
+            ::write(fd, d.Commands.data(), d.Commands.size() * sizeof(TDrawCommand)));
         ::fsync(fd);
         ::close(fd);
     }
@@ -140,7 +144,8 @@ void BM_AddCommandAppend(benchmark::State& state) {
     for (auto _ : state) {
         TAVecImage drawing;
         for (std::int32_t i = 0; i < BenchRecords; ++i) {
-            AddCommand(drawing, 300 + i % 1024, 200 + (i >> 10) % 512, 683, 384, NoIndex, 1.75, 0.35, CmdLine);
+            AddCommand(drawing, 300 + i % 1024, 200 + (i >> 10) % 512, 683, 384, NoIndex, 1.75,
+                       0.35, CmdLine);
         }
         benchmark::DoNotOptimize(drawing.Commands.data());
         benchmark::ClobberMemory();

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -60,13 +60,12 @@ constexpr CommandHelp InfoHelp{
     "Prints the header line (escaped, as far as the file supplied it), the number of records\n"
     "and how many records there are of each kind.\n"};
 constexpr CommandHelp DumpHelp{
-    "dump FILE",
-    "Prints every record, one per line, as INDEX TEXT:\n"
-    "  m X Y, l X Y       move and line, decoded coordinates\n"
-    "  c 0xBBGGRR         colour; e 0xBBGGRR fill (blue, green, red)\n"
-    "  d N, p N           delay in ms and pen width, as stored (not clamped)\n"
-    "  end                the end marker\n"
-    "  ? HH HH HH HH HH HH  any other record, its six bytes\n"};
+    "dump FILE", "Prints every record, one per line, as INDEX TEXT:\n"
+                 "  m X Y, l X Y       move and line, decoded coordinates\n"
+                 "  c 0xBBGGRR         colour; e 0xBBGGRR fill (blue, green, red)\n"
+                 "  d N, p N           delay in ms and pen width, as stored (not clamped)\n"
+                 "  end                the end marker\n"
+                 "  ? HH HH HH HH HH HH  any other record, its six bytes\n"};
 constexpr CommandHelp ResaveHelp{
     "resave IN OUT",
     "Loads IN and saves it to OUT as the program would: a file of 36 + 6k bytes is copied\n"
@@ -106,8 +105,9 @@ public:
     void Char(char c) { Text(std::string_view(&c, 1)); }
     void Number(std::int64_t value) {
         char digits[24];
-        Text(std::string_view(digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld",
-                                                                             static_cast<long long>(value)))));
+        Text(std::string_view(
+            digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld",
+                                                           static_cast<long long>(value)))));
     }
     void Hex(std::uint32_t value, int width) {
         static constexpr char hex[] = "0123456789ABCDEF";
@@ -188,11 +188,21 @@ void EscapedHeader(Output& out, const TAVecImage& d) {
     for (int i = 0; i < length; ++i) {
         const auto c = static_cast<std::uint8_t>(d.Header[static_cast<std::size_t>(i)]);
         switch (c) {
-        case '\n': out.Text("\\n"); break;
-        case '\r': out.Text("\\r"); break;
-        case '\t': out.Text("\\t"); break;
-        case '"': out.Text("\\\""); break;
-        case '\\': out.Text("\\\\"); break;
+        case '\n':
+            out.Text("\\n");
+            break;
+        case '\r':
+            out.Text("\\r");
+            break;
+        case '\t':
+            out.Text("\\t");
+            break;
+        case '"':
+            out.Text("\\\"");
+            break;
+        case '\\':
+            out.Text("\\\\");
+            break;
         default:
             if (c >= 0x20 && c < 0x7F) {
                 out.Char(static_cast<char>(c));
@@ -217,7 +227,8 @@ int RunInfo(const Args& args) {
         return ExitFailure;
     }
     // The kinds in the order printed; anything else counts as "other".
-    static constexpr std::uint8_t letters[] = {CmdMove, CmdLine, CmdColor, CmdFill, CmdDelay, CmdPenWidth};
+    static constexpr std::uint8_t letters[] = {CmdMove, CmdLine,  CmdColor,
+                                               CmdFill, CmdDelay, CmdPenWidth};
     static constexpr const char* names[] = {"move",  "line",      "colour",     "fill",
                                             "delay", "pen width", "end marker", "other"};
     constexpr std::size_t endKind = 6;
@@ -226,7 +237,9 @@ int RunInfo(const Args& args) {
     for (std::int32_t i = 0; i <= drawing.LastIndex; ++i) {
         const TDrawCommand& r = drawing.Commands[static_cast<std::size_t>(i)];
         const auto* found = std::find(std::begin(letters), std::end(letters), r.Letter);
-        ++counts[IsEndMarker(r) ? endKind : found == std::end(letters) ? otherKind : found - std::begin(letters)];
+        ++counts[IsEndMarker(r)               ? endKind
+                 : found == std::end(letters) ? otherKind
+                                              : found - std::begin(letters)];
     }
     Output out;
     out.Text("header: ");

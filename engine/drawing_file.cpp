@@ -30,8 +30,9 @@ class LoadTransaction {
 public:
     LoadTransaction(TAVecImage& drawing, std::vector<TDrawCommand>&& fresh)
         : drawing_(drawing), header_(drawing.Header), headerLastIndex_(drawing.HeaderLastIndex),
-          commands_(std::exchange(drawing.Commands, std::move(fresh))), lastIndex_(drawing.LastIndex),
-          lastFillIndex_(drawing.LastFillIndex), ours_(drawing.Commands.data()) {
+          commands_(std::exchange(drawing.Commands, std::move(fresh))),
+          lastIndex_(drawing.LastIndex), lastFillIndex_(drawing.LastFillIndex),
+          ours_(drawing.Commands.data()) {
         ++activeLoads;
         drawing.LastIndex = -1;
         drawing.LastFillIndex = 0;
@@ -109,7 +110,8 @@ Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecI
     std::int32_t loaded = 0;
     while (loaded < count) {
         const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
-        const std::int64_t want = std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
+        const std::int64_t want =
+            std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
         // A file that shrank under us is as unreadable as one with a read error.
         if (fileio::ReadFull(fd, chunk.data(), static_cast<std::size_t>(want)) != want) {
             return Outcome::Failed;
@@ -119,7 +121,8 @@ Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecI
                     static_cast<std::size_t>(inChunk * RecordSize - want));
         for (std::int32_t first = 0; first < inChunk;) {
             const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
-            drawing.Commands.insert(drawing.Commands.end(), chunk.data() + first, chunk.data() + first + group);
+            drawing.Commands.insert(drawing.Commands.end(), chunk.data() + first,
+                                    chunk.data() + first + group);
             first += group;
             loaded += group;
             load.Published(loaded);
@@ -143,12 +146,14 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
     const std::int64_t headerBytes = std::min<std::int64_t>(size, HeaderSize);
     const std::int64_t recordBytes = size - headerBytes;
     // At least one record; a short last one counts. LastIndex must fit 32 bits.
-    const std::int64_t count = std::max<std::int64_t>(1, (recordBytes + RecordSize - 1) / RecordSize);
+    const std::int64_t count =
+        std::max<std::int64_t>(1, (recordBytes + RecordSize - 1) / RecordSize);
     if (count > std::numeric_limits<std::int32_t>::max()) {
         return Outcome::Failed;
     }
     std::array<char, HeaderSize> header{};
-    if (fileio::ReadFull(fd.get(), header.data(), static_cast<std::size_t>(headerBytes)) != headerBytes) {
+    if (fileio::ReadFull(fd.get(), header.data(), static_cast<std::size_t>(headerBytes)) !=
+        headerBytes) {
         return Outcome::Failed;
     }
     std::vector<TDrawCommand> fresh;
@@ -162,7 +167,8 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
     // Header bytes the file does not supply keep their previous contents.
     std::copy_n(header.begin(), headerBytes, drawing.Header.begin());
     drawing.HeaderLastIndex = static_cast<std::uint8_t>(headerBytes - 1);
-    const Outcome outcome = ReadRecords(fd.get(), recordBytes, static_cast<std::int32_t>(count), drawing, load);
+    const Outcome outcome =
+        ReadRecords(fd.get(), recordBytes, static_cast<std::int32_t>(count), drawing, load);
     switch (outcome) {
     case Outcome::Loaded:
         load.Finish();
@@ -181,7 +187,9 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
 
 } // namespace
 
-bool LoadInProgress() { return activeLoads > 0; }
+bool LoadInProgress() {
+    return activeLoads > 0;
+}
 
 void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
     switch (Load(fileName, drawing)) {

@@ -21,7 +21,7 @@ namespace vellograph {
 
 namespace {
 
-constexpr int MaxLinkDepth = 40; // as the kernel allows
+constexpr int MaxLinkDepth = 40;               // as the kernel allows
 constexpr std::size_t MaxTempBaseLength = 200; // keeps the temporary name within NAME_MAX
 constexpr int MaxTempAttempts = 100;
 
@@ -69,8 +69,8 @@ public:
         struct sigaction ignore {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
-        active_ = ::sigaction(SIGXFSZ, nullptr, &previous_) == 0 && previous_.sa_handler == SIG_DFL &&
-                  ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+        active_ = ::sigaction(SIGXFSZ, nullptr, &previous_) == 0 &&
+                  previous_.sa_handler == SIG_DFL && ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
     }
     ~FileSizeSignalIgnored() {
         if (active_) {
@@ -89,17 +89,21 @@ private:
 // leading dot keeps it out of file dialogs while it exists.
 fileio::UniqueFd CreateTemporary(const std::string& target, std::string& tempName) {
     static unsigned counter = 0;
-    const std::string stem = DirectoryOf(target) + "/." + BaseOf(target).substr(0, MaxTempBaseLength) + ".";
-    const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string stem =
+        DirectoryOf(target) + "/." + BaseOf(target).substr(0, MaxTempBaseLength) + ".";
+    const auto seed = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
     for (int attempt = 0; attempt < MaxTempAttempts; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, "%06llx.tmp",
-                      (seed ^ (static_cast<unsigned long long>(::getpid()) << 20) ^ (++counter * 2654435761ull)) &
+                      (seed ^ (static_cast<unsigned long long>(::getpid()) << 20) ^
+                       (++counter * 2654435761ull)) &
                           0xFFFFFF);
         tempName = stem + suffix;
         // Mode 0666 lets the umask decide a new file's permissions, as for
         // any file the user creates.
-        fileio::UniqueFd fd(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        fileio::UniqueFd fd(
+            ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd || errno != EEXIST) {
             return fd;
         }
@@ -135,7 +139,8 @@ bool SyncDirectory(const std::string& directory) {
 
 bool WriteContent(int fd, const TAVecImage& drawing, std::size_t recordCount) {
     return fileio::WriteAll(fd, drawing.Header.data(), HeaderSize) &&
-           fileio::WriteAll(fd, drawing.Commands.data(), recordCount * sizeof(TDrawCommand)) && ::fsync(fd) == 0;
+           fileio::WriteAll(fd, drawing.Commands.data(), recordCount * sizeof(TDrawCommand)) &&
+           ::fsync(fd) == 0;
 }
 
 bool Save(const std::string& fileName, const TAVecImage& drawing) {
@@ -182,9 +187,11 @@ void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::in
         CurrentHost().ShowMessage(MsgSaveFailed);
         return;
     }
-    const std::int64_t size = HeaderSize + sizeof(TDrawCommand) * (static_cast<std::int64_t>(drawing.LastIndex) + 1);
+    const std::int64_t size =
+        HeaderSize + sizeof(TDrawCommand) * (static_cast<std::int64_t>(drawing.LastIndex) + 1);
     // A drawing past 2 GiB is saved whole; its size only saturates here.
-    savedSize = static_cast<std::int32_t>(std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
+    savedSize = static_cast<std::int32_t>(
+        std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace vellograph

@@ -93,8 +93,9 @@ void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& re
 
 } // namespace
 
-void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY,
-                std::int32_t index, double scale, double angle, std::uint8_t command) {
+void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_t originX,
+                std::int32_t originY, std::int32_t index, double scale, double angle,
+                std::uint8_t command) {
     TDrawCommand built{};
     switch (command) {
     case CmdMove:

@@ -54,16 +54,18 @@ Result RunCli(const TempDir& dir, std::vector<std::string> args, const std::stri
 
 // One record of every kind, a look-alike of the end marker, junk, and a
 // short last record.
-const std::string Sample = StandardHeaderText + "c`o00\np0200\nm1T38\nl1T38\nd\xCC@00\ne3oo0\niENDxx" +
-                           "iEN?00" + "\x01\x02\x03\x04\x05\x06" + "l12";
+const std::string Sample = StandardHeaderText +
+                           "c`o00\np0200\nm1T38\nl1T38\nd\xCC@00\ne3oo0\niENDxx" + "iEN?00" +
+                           "\x01\x02\x03\x04\x05\x06" + "l12";
 
 TEST(CliTest, DumpPrintsEveryRecordInItsOwnWords) {
     TempDir dir;
     WriteBytes(dir.file("sample.vlgf"), Sample);
     const Result r = RunCli(dir, {"dump", dir.file("sample.vlgf")});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "0 c 0x0000FF\n1 p 2\n2 m 100 200\n3 l 100 200\n4 d 10000\n5 e 0xC03F3F\n6 end\n"
-                     "7 ? 69 45 4E 3F 30 30\n8 ? 01 02 03 04 05 06\n9 l 66 -3120\n");
+    EXPECT_EQ(r.out,
+              "0 c 0x0000FF\n1 p 2\n2 m 100 200\n3 l 100 200\n4 d 10000\n5 e 0xC03F3F\n6 end\n"
+              "7 ? 69 45 4E 3F 30 30\n8 ? 01 02 03 04 05 06\n9 l 66 -3120\n");
     EXPECT_EQ(r.err, ""); // no "loaded" chatter
 }
 
@@ -72,8 +74,9 @@ TEST(CliTest, InfoCountsEachKind) {
     WriteBytes(dir.file("sample.vlgf"), Sample);
     const Result r = RunCli(dir, {"info", dir.file("sample.vlgf")});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "header: \"W1251 -=CreaTed by Vellograph 3.0=-\\n\"\nrecords: 10\nmove: 1\nline: 2\n"
-                     "colour: 1\nfill: 1\ndelay: 1\npen width: 1\nend marker: 1\nother: 2\n");
+    EXPECT_EQ(r.out,
+              "header: \"W1251 -=CreaTed by Vellograph 3.0=-\\n\"\nrecords: 10\nmove: 1\nline: 2\n"
+              "colour: 1\nfill: 1\ndelay: 1\npen width: 1\nend marker: 1\nother: 2\n");
 
     WriteBytes(dir.file("odd"), "Q\"\\\t\xC0z"); // shorter than a header
     EXPECT_EQ(RunCli(dir, {"info", dir.file("odd")}).out,
@@ -105,7 +108,9 @@ TEST(CliTest, ExitStatusesAndMessages) {
     } cases[] = {
         {{"dump", dir.file("missing.vlgf")}, 1, MsgLoadFailed},
         {{"info", "/dev/zero"}, 1, MsgLoadFailed},
-        {{"resave", dir.file("in.vlgf"), dir.path().string()}, 1, std::string(MsgLoaded) + "\n" + MsgSaveFailed},
+        {{"resave", dir.file("in.vlgf"), dir.path().string()},
+         1,
+         std::string(MsgLoaded) + "\n" + MsgSaveFailed},
         {{"resave", dir.file("missing.vlgf"), dir.file("x")}, 1, MsgLoadFailed},
         {{"dump"}, 2, "usage: vellograph-cli dump FILE"},
         {{"info", "a", "b"}, 2, "usage: vellograph-cli info FILE"},
@@ -116,7 +121,8 @@ TEST(CliTest, ExitStatusesAndMessages) {
         {{"--help"}, 0, ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+        SCOPED_TRACE(c.args.empty() ? "(none)"
+                                    : c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
         const Result r = RunCli(dir, c.args);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err.substr(0, c.errStart.size()), c.errStart);
@@ -138,7 +144,8 @@ TEST(CliTest, DumpOfTheLargestDrawingStreams) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
 #if !defined(__SANITIZE_ADDRESS__) // the sanitizer's own bookkeeping costs more than the budget
-    EXPECT_LT(r.peakKiB * 1024, static_cast<long>(file.size()) + (32l << 20)) << r.peakKiB << " KiB";
+    EXPECT_LT(r.peakKiB * 1024, static_cast<long>(file.size()) + (32l << 20))
+        << r.peakKiB << " KiB";
 #endif
     const std::string out = ReadBytes(dir.file("big.txt"));
     const auto lastLine = out.rfind('\n', out.size() - 2) + 1;

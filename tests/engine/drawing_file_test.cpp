@@ -42,7 +42,8 @@ TEST_F(DrawingFileTest, UndoneRecordsAreNotSaved) {
 
     d = DistinctDrawing(); // five records, LastIndex 3
     SaveDrawing(dir.file("undone.vlgf"), d, saved);
-    EXPECT_EQ(ReadBytes(dir.file("undone.vlgf")), std::string(36, '#') + CommandBytes(d).substr(0, 24));
+    EXPECT_EQ(ReadBytes(dir.file("undone.vlgf")),
+              std::string(36, '#') + CommandBytes(d).substr(0, 24));
     EXPECT_EQ(saved, 60);
 }
 
@@ -59,7 +60,8 @@ TEST_F(DrawingFileTest, EverySmallFileSizeLoads) {
         EXPECT_EQ(host.messages, std::vector<std::string>{MsgLoaded});
         const std::size_t headerBytes = std::min<std::size_t>(size, 36);
         // Bytes the file supplies replace the header; the rest stays.
-        EXPECT_EQ(std::string(d.Header.data(), 36), full.substr(0, headerBytes) + std::string(36 - headerBytes, '#'));
+        EXPECT_EQ(std::string(d.Header.data(), 36),
+                  full.substr(0, headerBytes) + std::string(36 - headerBytes, '#'));
         EXPECT_EQ(d.HeaderLastIndex, static_cast<std::uint8_t>(headerBytes - 1));
         const std::size_t records = size <= 36 ? 1 : (size - 36 + 5) / 6;
         ASSERT_EQ(d.Commands.size(), records);
@@ -146,8 +148,8 @@ TEST_F(DrawingFileTest, SavingFewerRecordsOverALongerFileCutsIt) {
 
 TEST_F(DrawingFileTest, ForeignHeaderAndAnyNameRoundTripByteForByte) {
     // Any first line, bytes above 0x7F and records no command uses.
-    const std::string file = std::string("Some other text \xC0\xFF with no meanings\n") + "\x01\x02\x03\x04\x05\x06" +
-                             "d\xCC@00\n" + PatternFile(7, "");
+    const std::string file = std::string("Some other text \xC0\xFF with no meanings\n") +
+                             "\x01\x02\x03\x04\x05\x06" + "d\xCC@00\n" + PatternFile(7, "");
     ASSERT_EQ(file.size(), 36u + 9 * 6);
     WriteBytes(dir.file("foreign"), file);
     TAVecImage d;
@@ -181,7 +183,8 @@ TEST_F(DrawingFileTest, ReadOnlyFileLoadsButIsNotSavedOver) {
 
 TEST_F(DrawingFileTest, MissingFileLeavesTheDrawingAlone) {
     TAVecImage d = DistinctDrawing();
-    for (const std::string& name : {dir.file("missing.vlgf"), std::string(), dir.file("missing/deeper.vlgf")}) {
+    for (const std::string& name :
+         {dir.file("missing.vlgf"), std::string(), dir.file("missing/deeper.vlgf")}) {
         LoadDrawing(name, d);
         ExpectSameDrawing(d, DistinctDrawing());
     }

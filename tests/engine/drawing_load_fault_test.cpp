@@ -55,7 +55,8 @@ TEST_F(LoadFaultTest, MoreRecordsThanAnIndexHoldsIsRefused) {
     EXPECT_EQ(host.pumps, 0);
 }
 
-#if !defined(__SANITIZE_ADDRESS__) // the sanitizer's shadow memory needs more address space than this
+#if !defined(                                                                                      \
+    __SANITIZE_ADDRESS__) // the sanitizer's shadow memory needs more address space than this
 TEST_F(LoadFaultTest, FileTooLargeForMemoryRestoresTheOldDrawing) {
     WriteBytes(path, "");
     ASSERT_EQ(::truncate(path.c_str(), 36 + 6 * (std::int64_t{1} << 28)), 0); // 1.5 GiB of records
@@ -69,8 +70,9 @@ TEST_F(LoadFaultTest, FileTooLargeForMemoryRestoresTheOldDrawing) {
         }
         LoadDrawing(path, drawing);
         const TAVecImage expected = DistinctDrawing();
-        const bool same = CommandBytes(drawing) == CommandBytes(expected) && drawing.LastIndex == 3 &&
-                          drawing.LastFillIndex == 42 && drawing.Header == expected.Header;
+        const bool same = CommandBytes(drawing) == CommandBytes(expected) &&
+                          drawing.LastIndex == 3 && drawing.LastFillIndex == 42 &&
+                          drawing.Header == expected.Header;
         ::_exit(same && child.messages == std::vector<std::string>{MsgLoadFailed} ? 0 : 11);
     }
     int status = 0;
@@ -90,8 +92,8 @@ TEST_F(LoadFaultTest, OnlyRegularFilesLoadAndNothingHangs) {
     std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::alarm(30); // a hang ends the run instead of stalling it
-    for (const std::string& name :
-         {dir.file("folder.vlgf"), dir.file("pipe.vlgf"), socketPath, std::string("/dev/zero"), std::string("/dev/null")}) {
+    for (const std::string& name : {dir.file("folder.vlgf"), dir.file("pipe.vlgf"), socketPath,
+                                    std::string("/dev/zero"), std::string("/dev/null")}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(FileExists(name));
         host.messages.clear();
@@ -144,7 +146,8 @@ TEST_F(LoadFaultTest, NestedLoadsDuringThePump) {
     LoadDrawing(path, drawing);
     EXPECT_EQ(host.pumps, 3);
     EXPECT_EQ(CommandBytes(drawing), PatternFile(1000, ""));
-    EXPECT_EQ(host.messages, (std::vector<std::string>{MsgLoadFailed, MsgLoadFailed, MsgLoadFailed, MsgLoaded}));
+    EXPECT_EQ(host.messages,
+              (std::vector<std::string>{MsgLoadFailed, MsgLoadFailed, MsgLoadFailed, MsgLoaded}));
 }
 
 TEST_F(LoadFaultTest, ExceptionFromAPumpHandlerRestoresTheOldDrawing) {

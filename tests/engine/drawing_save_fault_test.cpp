@@ -109,8 +109,8 @@ TEST_F(SaveFaultTest, UnwritableFolderFailsAndKeepsTheOldFile) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             return 20;
         }
-        return ExpectFailedSave(inside, PatternDrawing(7)) + 2 * ExpectFailedSave((sub / "new.vlgf").string(),
-                                                                                  PatternDrawing(7));
+        return ExpectFailedSave(inside, PatternDrawing(7)) +
+               2 * ExpectFailedSave((sub / "new.vlgf").string(), PatternDrawing(7));
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadBytes(inside), PatternFile(3));
@@ -120,7 +120,8 @@ TEST_F(SaveFaultTest, UnwritableFolderFailsAndKeepsTheOldFile) {
 TEST_F(SaveFaultTest, OnlyRegularFilesAreSavedOver) {
     std::filesystem::create_directory(dir.path() / "folder.vlgf");
     ASSERT_EQ(::mkfifo(dir.file("pipe.vlgf").c_str(), 0666), 0);
-    for (const char* name : {"folder.vlgf", "pipe.vlgf", "missing-folder/x.vlgf", "drawing.vlgf/x"}) {
+    for (const char* name :
+         {"folder.vlgf", "pipe.vlgf", "missing-folder/x.vlgf", "drawing.vlgf/x"}) {
         EXPECT_EQ(ExpectFailedSave(dir.file(name), PatternDrawing(2)), 0) << name;
     }
     std::int32_t saved = -1;
@@ -128,7 +129,8 @@ TEST_F(SaveFaultTest, OnlyRegularFilesAreSavedOver) {
     EXPECT_EQ(saved, -1);
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.vlgf"));
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder.vlgf"));
-    EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"drawing.vlgf", "folder.vlgf", "pipe.vlgf"}));
+    EXPECT_EQ(Listing(dir.path()),
+              (std::set<std::string>{"drawing.vlgf", "folder.vlgf", "pipe.vlgf"}));
 }
 
 TEST_F(SaveFaultTest, InconsistentDrawingIsNotWritten) {
@@ -184,7 +186,8 @@ TEST_F(SaveFaultTest, ReaderOfTheOldFileKeepsTheWholeOldContent) {
     ASSERT_TRUE(reader);
     std::int32_t saved = 0;
     SaveDrawing(target, PatternDrawing(3), saved);
-    const std::string old((std::istreambuf_iterator<char>(reader)), std::istreambuf_iterator<char>());
+    const std::string old((std::istreambuf_iterator<char>(reader)),
+                          std::istreambuf_iterator<char>());
     EXPECT_EQ(old, PatternFile(100));
     EXPECT_EQ(ReadBytes(target), PatternFile(3));
     EXPECT_EQ(Listing(dir.path()), std::set<std::string>{"drawing.vlgf"});

@@ -23,8 +23,9 @@ protected:
     void TearDown() override { ResetRenderGlobals(); }
 
     // The record that a call appends to a fresh drawing.
-    std::string Recorded(std::uint8_t command, std::int32_t x, std::int32_t y, std::int32_t originX = 0,
-                         std::int32_t originY = 0, double scale = 1.0, double angle = 0.0) {
+    std::string Recorded(std::uint8_t command, std::int32_t x, std::int32_t y,
+                         std::int32_t originX = 0, std::int32_t originY = 0, double scale = 1.0,
+                         double angle = 0.0) {
         NewDrawing(drawing);
         AddCommand(drawing, x, y, originX, originY, NoIndex, scale, angle, command);
         EXPECT_EQ(drawing.LastIndex, 2);
@@ -66,8 +67,8 @@ TEST_F(AddCommandTest, PenWidthClamps) {
         double scale;
         std::int32_t stored;
         std::int32_t penWidthAfter;
-    } cases[] = {{2, 2.0, 1, 2},    {2, 0.5, 4, 2},      {200, 1.0, 128, 128}, {-5, 1.0, 2, 2},
-                 {0, 1.0, 2, 2},    {1, 4.0, 1, 1},      {128, 1.0, 128, 128}, {3, 2.0, 1, 3},
+    } cases[] = {{2, 2.0, 1, 2},          {2, 0.5, 4, 2}, {200, 1.0, 128, 128}, {-5, 1.0, 2, 2},
+                 {0, 1.0, 2, 2},          {1, 4.0, 1, 1}, {128, 1.0, 128, 128}, {3, 2.0, 1, 3},
                  {128, 0.001, 13311, 128}}; // past the encoding: the largest number, not a wrap
     for (const auto& c : cases) {
         SCOPED_TRACE(c.penWidth);
@@ -93,9 +94,12 @@ TEST_F(AddCommandTest, CoordinatesWrapAt4096AndHoldAt13311) {
         std::int32_t x, y;
         double scale;
         std::int32_t expectX, expectY;
-    } cases[] = {{4095, 4096, 1.0, 4095, 0},           {4100, 8200, 1.0, 4, 8},
-                 {4095, 100, 0.5, 8190, 200},          {4095, 4000, 0.3076171875, 13311, 13003},
-                 {4095, 4095, 0.25, 13311, 13311},     {3000, 3000, 0.001, 13311, 13311},
+    } cases[] = {{4095, 4096, 1.0, 4095, 0},
+                 {4100, 8200, 1.0, 4, 8},
+                 {4095, 100, 0.5, 8190, 200},
+                 {4095, 4000, 0.3076171875, 13311, 13003},
+                 {4095, 4095, 0.25, 13311, 13311},
+                 {3000, 3000, 0.001, 13311, 13311},
                  {-2147483647 - 1, 2147483647, 1.0, 0, 4095}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " @" << c.scale);

@@ -16,7 +16,8 @@ namespace vellograph::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vellograph-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vellograph-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) {
             throw std::runtime_error("mkdtemp failed");
         }

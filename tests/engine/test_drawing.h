@@ -35,7 +35,9 @@ inline std::string PatternFile(std::int64_t count, const std::string& header = S
     return bytes;
 }
 
-inline std::string RecordText(const TDrawCommand& r) { return std::string(reinterpret_cast<const char*>(&r), 6); }
+inline std::string RecordText(const TDrawCommand& r) {
+    return std::string(reinterpret_cast<const char*>(&r), 6);
+}
 
 // The records a drawing holds, all of them, as the bytes a file would hold.
 inline std::string CommandBytes(const TAVecImage& d) {

@@ -30,7 +30,8 @@ TEST(ViewTest, MapToScreenWorkedCases) {
         TPoint expected;
     } cases[] = {
         {10, 20, 100, 50, 2.0, 0.0, {120, 90}},
-        {10, 0, 0, 0, 1.0, std::numbers::pi / 2, {0, -10}}, // x points up; the tiny cosine truncates away
+        {10, 0, 0, 0, 1.0, std::numbers::pi / 2, {0, -10}}, // x points up; the tiny cosine
+                                                            // truncates away
         {100, 0, 0, 0, 1.0, 1.5, {7, -99}},                 // 7.07 and -99.75, toward zero
         {3, 5, 0, 0, 0.25, 0.0, {0, 1}},                    // 0.75 and 1.25
         {-3, -5, 0, 0, 0.25, 0.0, {0, -1}},                 // -0.75 and -1.25
@@ -57,8 +58,8 @@ TEST(ViewTest, DefaultViewIsTheIdentity) {
 
 TEST(ViewTest, FarPointsSaturateInsteadOfWrapping) {
     const TViewParams huge{1366, 768, 0, 0, 0.0, 1e9};
-    EXPECT_EQ(MapToScreen(13311, -13311, huge),
-              (TPoint{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}));
+    EXPECT_EQ(MapToScreen(13311, -13311, huge), (TPoint{std::numeric_limits<std::int32_t>::max(),
+                                                        std::numeric_limits<std::int32_t>::min()}));
     EXPECT_EQ(TruncToInt32(std::nan("")), 0);
     EXPECT_EQ(TruncToInt32(-0.7), 0);
     EXPECT_EQ(TruncToInt32(-99.75), -99);
