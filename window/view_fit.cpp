@@ -1,12 +1,14 @@
 // Fitting the view to a drawing, and the page frame outline.
 #include "view_fit.h"
 
+#include "fit.h"
 #include "host.h"
 #include "render.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <vector>
 
 namespace vellograph {
@@ -81,19 +83,9 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
     const std::size_t count = std::min(drawing.Commands.size(), static_cast<std::size_t>(lastIndex + 1));
     const std::vector<TDrawCommand> records(drawing.Commands.begin(),
                                             drawing.Commands.begin() + static_cast<std::ptrdiff_t>(count));
-    std::int32_t minX = 99999999, minY = 99999999, maxX = -99999999, maxY = -99999999;
-    bool anyPoint = false;
+    TPointBox box;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const TDrawCommand& r = records[i];
-        if (r.Letter == CmdMove || r.Letter == CmdLine) {
-            const std::int32_t x = RecordX(r);
-            const std::int32_t y = RecordY(r);
-            minX = std::min(minX, x);
-            minY = std::min(minY, y);
-            maxX = std::max(maxX, x);
-            maxY = std::max(maxY, y);
-            anyPoint = true;
-        }
+        box.add(records[i]);
         if (i % 4096 == 0) {
             CurrentHost().ProcessMessages();
         }
@@ -102,16 +94,11 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
             break;
         }
     }
-    if (!anyPoint || (maxX == minX && maxY == minY)) {
+    const double scale = box.fitScale(surfaceWidth, surfaceHeight);
+    if (scale == 0.0) {
         return;
     }
-    // A box with no width (or height) fits by the other direction alone.
-    const double sx = maxX > minX ? static_cast<double>(surfaceWidth) / (maxX - minX) : INFINITY;
-    const double sy = maxY > minY ? static_cast<double>(surfaceHeight) / (maxY - minY) : INFINITY;
-    const double scale = sx <= sy ? sx : sy;
-    if (!std::isfinite(scale) || !(scale > 0.0)) {
-        return;
-    }
+    const std::int32_t minX = box.minX, minY = box.minY, maxX = box.maxX, maxY = box.maxY;
     view.OriginX = minX;
     view.OriginY = minY;
     view.ExtentX = maxX;
