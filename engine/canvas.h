@@ -24,6 +24,10 @@ struct TRect {
 // Value returned for pixels outside the surface.
 inline constexpr TColor InvalidColor = 0xFFFFFFFF;
 
+// Wider pens act as this wide: far beyond any surface, and it keeps the cap
+// table and the body arithmetic small.
+inline constexpr int CanvasMaxPenWidth = 16384;
+
 // Pixels are 32-bit words laid out like QImage::Format_RGB32 (0xFFRRGGBB),
 // rows top to bottom with no padding, so a window can show them in place.
 // Colours in and out of the API are 0x00BBGGRR.
@@ -42,7 +46,7 @@ public:
 
     void setPenColor(TColor color);
     TColor penColor() const { return penColor_; }
-    // Width 0 or less acts as 1.
+    // Width 0 or less acts as 1; above CanvasMaxPenWidth as that width.
     void setPenWidth(int width);
     int penWidth() const { return penWidth_; }
     void setBrushColor(TColor color);
@@ -61,8 +65,8 @@ public:
     // pixels are not exactly the border colour (24 bits compared).
     void floodFillBorder(std::int32_t x, std::int32_t y, TColor border);
 
-    // Every pixel a line from a to b with the given pen width can touch,
-    // clipped to the surface.
+    // A rectangle holding every pixel a line from a to b with the given pen
+    // width can touch, clipped to the surface.
     TRect lineBounds(TPoint a, TPoint b, int penWidth) const;
 
     static std::uint32_t toPixel(TColor color) {
@@ -73,6 +77,16 @@ public:
     }
 
 private:
+    void thinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    void cap(std::int64_t x, std::int64_t y);
+    void body(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    void quad(const std::int64_t (&xs)[4], const std::int64_t (&ys)[4], bool clockwise);
+    std::uint32_t* row(std::int64_t y) {
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
+    bool fillWholeRows(std::int32_t seedY, std::uint32_t border);
+    void fillRegion(std::int32_t seedX, std::int32_t seedY, std::uint32_t border);
+
     int width_ = 0;
     int height_ = 0;
     std::vector<std::uint32_t> pixels_;
@@ -82,6 +96,10 @@ private:
     TColor brushColor_ = 0xFFFFFF;
     std::uint32_t brushPixel_ = 0xFFFFFFFFu;
     TPoint penPos_{0, 0};
+    // Cap rows (left, right offsets) of the pen: a process-wide table, or
+    // wideCap_ for pens wider than those.
+    const std::int32_t* sharedCap_ = nullptr;
+    std::vector<std::int32_t> wideCap_;
 };
 
 } // namespace vellograph
