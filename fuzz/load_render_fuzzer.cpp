@@ -1,0 +1,73 @@
+// Fuzz target: arbitrary bytes loaded as a drawing file and played onto a
+// small canvas under a view taken from the input.
+#include "canvas.h"
+#include "drawing.h"
+#include "host.h"
+#include "render.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+using namespace vellograph;
+
+namespace {
+
+// No window: pumps do nothing, messages are dropped, and every tick jumps so
+// that delay records return at once.
+class FuzzHost : public Host {
+public:
+    void ProcessMessages() override {}
+    void WaitAndProcessMessages(std::uint32_t) override {}
+    std::uint32_t TickCount() override { return tick_ += 20000; }
+    void ShowMessage(const std::string&) override {}
+
+private:
+    std::uint32_t tick_ = 0;
+};
+
+template <typename T> T Take(const std::uint8_t*& data, std::size_t& size) {
+    T value{};
+    const std::size_t n = size < sizeof(T) ? size : sizeof(T);
+    std::memcpy(&value, data, n);
+    data += n;
+    size -= n;
+    return value;
+}
+
+double Finite(double value, double limit) {
+    return std::isfinite(value) ? std::fmod(value, limit) : 1.0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static FuzzHost host;
+    static const std::string path = "/tmp/vellograph-fuzz-" + std::to_string(::getpid()) + ".vlgf";
+    SetHost(&host);
+
+    const auto originX = Take<std::int32_t>(data, size);
+    const auto originY = Take<std::int32_t>(data, size);
+    const double scale = Finite(Take<double>(data, size), 64.0);
+    const double angle = Finite(Take<double>(data, size), 100.0);
+
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        return 0;
+    }
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    TAVecImage drawing;
+    NewDrawing(drawing);
+    LoadDrawing(path, drawing);
+
+    ResetRenderGlobals();
+    TCanvas canvas(64, 48);
+    ClearSurface(canvas, ClearColor);
+    RenderDrawing(canvas, drawing, originX % 100000, originY % 100000, 0, NoIndex, scale, angle);
+    return 0;
+}
