@@ -3,6 +3,7 @@ add_executable(association_tests
   association_test.cpp
   desktop_entry_test.cpp
   desktop_test_env.cpp
+  install_test.cpp
   registry_xdg_test.cpp
   test_main.cpp
 )
