@@ -1,0 +1,212 @@
+// The Linux desktop side of the association: MIME package, desktop entry and icons from the store.
+#include "shell_notify.h"
+
+#include "association.h"
+#include "desktop_entry.h"
+#include "drawing.h"
+#include "error.h"
+#include "registry_xdg.h"
+#include "xdg_files.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellograph {
+namespace {
+
+constexpr char MimeTypeName[] = "application/x-vellograph3";
+// Every file of the registration is named after the ProgID, so none of them
+// is mistaken for (or overwrites) a file of an installed copy.
+constexpr char FileStem[] = "vellograph3-vlgf";
+constexpr char DocumentIconName[] = "vellograph3-vlgf-document";
+constexpr int ToolTimeoutMs = 15000;
+
+struct Registration {
+    std::vector<std::string> command;
+    std::string verbCaption;
+    bool hasIcon = false;
+};
+
+struct Locations {
+    std::string data, mimeDir, mimePackage, applicationsDir, desktopEntry, hicolorDir, appIcon,
+        documentIcon, ownDir, launcherLink;
+};
+
+Locations LocationsUnder(const std::string& data) {
+    Locations at;
+    at.data = data;
+    at.mimeDir = data + "/mime";
+    at.mimePackage = at.mimeDir + "/packages/" + FileStem + ".xml";
+    at.applicationsDir = data + "/applications";
+    at.desktopEntry = at.applicationsDir + "/" + FileStem + ".desktop";
+    at.hicolorDir = data + "/icons/hicolor";
+    at.appIcon = at.hicolorDir + "/scalable/apps/" + FileStem + ".svg";
+    at.documentIcon = at.hicolorDir + "/scalable/mimetypes/" + DocumentIconName + ".svg";
+    at.ownDir = data + "/vellograph";
+    at.launcherLink = at.ownDir + "/vellograph";
+    return at;
+}
+
+std::optional<std::string> ReadValue(XdgRegistry& store, const std::string& key,
+                                     std::string_view name) {
+    return store.OpenKey(key, false) ? store.ReadString(name) : std::nullopt;
+}
+
+// The registration as the store holds it; nullopt when Vellograph is not in
+// the extension's list or its ProgID has no open command.
+std::optional<Registration> ReadRegistration() {
+    XdgRegistry store(XdgRegistry::DefaultStorePath());
+    store.SetRoot(RegistryRoot::ClassesRoot);
+    const std::string progIdKey = std::string("\\") + AssociationProgId;
+    const std::string extensionKey = std::string("\\") + AssociatedExtension;
+    if (!ReadValue(store, extensionKey + "\\OpenWithProgids", AssociationProgId)) {
+        return std::nullopt;
+    }
+    const auto command = ReadValue(store, progIdKey + "\\Shell\\Open\\command", "");
+    Registration registration;
+    registration.command = command ? ParseOpenCommand(*command) : std::vector<std::string>{};
+    if (registration.command.empty() || registration.command.front().empty()) {
+        return std::nullopt;
+    }
+    registration.verbCaption = ReadValue(store, progIdKey + "\\Shell\\Open", "").value_or("");
+    if (!IsValidUtf8(registration.verbCaption)) {
+        registration.verbCaption.clear();
+    }
+    registration.hasIcon = ReadValue(store, progIdKey + "\\DefaultIcon", "").has_value();
+    return registration;
+}
+
+[[noreturn]] void FailToWrite(const std::string& path) {
+    throw UserError("Failed to write '" + path + "': " + std::strerror(errno));
+}
+
+void WriteOrFail(const std::string& path, std::string_view data) {
+    const std::string dir = path.substr(0, path.find_last_of('/'));
+    if (!MakeDirectories(dir) || !WriteFileAtomically(path, data)) {
+        FailToWrite(path);
+    }
+}
+
+std::string Resource(const char* name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// A link the Exec line can name in place of a path no launcher handles well.
+// Made beside its final name and renamed over it, so it is never missing.
+std::string PlaceLauncherLink(const Locations& at, const std::string& program) {
+    const std::string temp = at.launcherLink + ".new";
+    unlink(temp.c_str());
+    if (!MakeDirectories(at.ownDir) || symlink(program.c_str(), temp.c_str()) != 0 ||
+        rename(temp.c_str(), at.launcherLink.c_str()) != 0) {
+        const int saved = errno;
+        unlink(temp.c_str());
+        errno = saved;
+        FailToWrite(at.launcherLink);
+    }
+    return at.launcherLink;
+}
+
+void Install(const Locations& at, Registration registration) {
+    std::string& program = registration.command.front();
+    if (NeedsLauncherLink(program)) {
+        program = PlaceLauncherLink(at, program);
+    } else {
+        RemoveFileIfPresent(at.launcherLink);
+    }
+    std::string appIcon;
+    const std::string appSvg = Resource(":/vellograph/icons/vellograph.svg");
+    const std::string documentSvg = Resource(":/vellograph/icons/application-x-vellograph3.svg");
+    registration.hasIcon = registration.hasIcon && !appSvg.empty() && !documentSvg.empty();
+    if (registration.hasIcon) {
+        WriteOrFail(at.appIcon, appSvg);
+        WriteOrFail(at.documentIcon, documentSvg);
+        appIcon = FileStem;
+    } else {
+        RemoveFileIfPresent(at.appIcon);
+        RemoveFileIfPresent(at.documentIcon);
+    }
+    const std::string_view header(StandardHeader, HeaderSize - 1); // without its line feed
+    WriteOrFail(at.mimePackage,
+                FormatMimePackage({MimeTypeName, "Vellograph drawing", "Рисунок Vellograph",
+                                   registration.hasIcon ? DocumentIconName : "",
+                                   std::string("*") + AssociatedExtension, std::string(header)}));
+    // Last, so that the entry never names a type or icon not yet in place.
+    WriteOrFail(at.desktopEntry,
+                FormatDesktopEntry({"Vellograph", "Draw freehand and play the drawing back",
+                                    registration.command, appIcon, MimeTypeName,
+                                    registration.verbCaption}));
+}
+
+void Uninstall(const Locations& at) {
+    // The entry first, so that nothing offers a program whose type is gone.
+    for (const std::string* path :
+         {&at.desktopEntry, &at.mimePackage, &at.documentIcon, &at.appIcon, &at.launcherLink}) {
+        RemoveFileIfPresent(*path);
+    }
+    rmdir(at.ownDir.c_str());
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void RefreshDatabases(const Locations& at) {
+    if (IsDirectory(at.mimeDir + "/packages")) {
+        RunProgram("update-mime-database", {at.mimeDir}, ToolTimeoutMs);
+    }
+    if (IsDirectory(at.applicationsDir)) {
+        RunProgram("update-desktop-database", {at.applicationsDir}, ToolTimeoutMs);
+    }
+    // Icon caches are trusted only while they are newer than their theme folder.
+    if (IsDirectory(at.hicolorDir)) {
+        utimensat(AT_FDCWD, at.hicolorDir.c_str(), nullptr, 0);
+    }
+}
+
+} // namespace
+
+void NotifyAssociationsChanged() {
+    const std::string data = XdgDataHome();
+    if (data.empty()) {
+        return;
+    }
+    const Locations at = LocationsUnder(data);
+    if (auto registration = ReadRegistration()) {
+        Install(at, std::move(*registration));
+    } else {
+        Uninstall(at);
+    }
+    RefreshDatabases(at);
+}
+
+std::string RunningProgramPath() {
+    std::string path(256, '\0');
+    for (;;) {
+        const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
+        if (n < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(n) < path.size()) {
+            path.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    // A program rebuilt while it runs reports its old file as deleted; the
+    // new file at the same path is the one to register.
+    constexpr std::string_view Deleted = " (deleted)";
+    if (path.ends_with(Deleted) && access(path.c_str(), F_OK) != 0) {
+        path.resize(path.size() - Deleted.size());
+    }
+    return path;
+}
+
+} // namespace vellograph

@@ -1,0 +1,220 @@
+// Files under the user's XDG data directory: locating it, atomic writes, helper tools.
+#include "xdg_files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vellograph {
+namespace {
+
+std::string HomeDirectory() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        return home;
+    }
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+std::string ParentOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+std::string XdgDataHome() {
+    // A relative value is invalid by the XDG rules and must be ignored.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/') {
+        return data;
+    }
+    const std::string home = HomeDirectory();
+    return home.empty() ? home : home + "/.local/share";
+}
+
+bool MakeDirectories(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    if (errno != ENOENT) {
+        return false;
+    }
+    const std::string parent = ParentOf(path);
+    if (parent != path && !MakeDirectories(parent)) {
+        return false;
+    }
+    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view data) {
+    const std::string dir = ParentOf(path);
+    const std::string base = path.substr(path.find_last_of('/') + 1);
+    // A hidden name with a suffix no reader of these folders picks up.
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = dir + "/." + base + "." + std::to_string(getpid()) + "." + std::to_string(attempt) +
+               ".tmp";
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WriteAll(fd, data) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        const int saved = errno;
+        unlink(temp.c_str());
+        errno = saved;
+        return false;
+    }
+    // The rename itself reaches the disk only with the folder.
+    if (const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) {
+            break;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int saved = errno;
+            close(fd);
+            errno = saved;
+            return std::nullopt;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return data;
+}
+
+bool RemoveFileIfPresent(const std::string& path) {
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+std::string FindProgram(std::string_view name) {
+    // The system folders come last, for sessions started with a bare $PATH.
+    const char* pathVar = std::getenv("PATH");
+    const std::string path = std::string(pathVar ? pathVar : "") + ":/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start < path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::string dir = path.substr(start, end - start);
+        start = end + 1;
+        // Only absolute folders: a relative one would depend on where we were started.
+        if (dir.empty() || dir.front() != '/') {
+            continue;
+        }
+        const std::string candidate = dir + "/" + std::string(name);
+        struct stat info{};
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+bool RunProgram(std::string_view name, const std::vector<std::string>& args, int timeoutMs) {
+    const std::string program = FindProgram(name);
+    if (program.empty()) {
+        return false;
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd) {
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
+                                         0);
+    }
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return false;
+    }
+    // These tools finish in a fraction of a second; a short sleep between
+    // checks keeps the wait off the processor without a signal handler.
+    int status = 0;
+    const timespec pause{0, 10'000'000};
+    for (int waited = 0;; waited += 10) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        if (done < 0 && errno != EINTR) {
+            return false;
+        }
+        if (waited >= timeoutMs) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return false;
+        }
+        nanosleep(&pause, nullptr);
+    }
+}
+
+} // namespace vellograph

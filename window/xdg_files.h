@@ -1,0 +1,38 @@
+// Files under the user's XDG data directory: locating it, atomic writes, helper tools.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellograph {
+
+// $XDG_DATA_HOME when it is set to an absolute path, otherwise
+// $HOME/.local/share; empty when not even a home directory is known.
+std::string XdgDataHome();
+
+// Creates the directory and its missing parents; new ones get mode 0700, as
+// the XDG base directory rules ask. True when it exists afterwards.
+bool MakeDirectories(const std::string& path);
+
+// Replaces the file's contents: the data goes to a new file beside it, reaches
+// the disk, and is renamed over the old one. On failure the old file is as it
+// was and the new one is gone.
+bool WriteFileAtomically(const std::string& path, std::string_view data);
+
+// The whole file; nullopt with errno set when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Removes a file or symbolic link; true also when there was none.
+bool RemoveFileIfPresent(const std::string& path);
+
+// The executable of that name on $PATH; empty when there is none.
+std::string FindProgram(std::string_view name);
+
+// Runs a program found on $PATH with the arguments, directly (no shell), its
+// output discarded. Waits at most timeoutMs, then kills it. True when it ran
+// and exited with status 0.
+bool RunProgram(std::string_view name, const std::vector<std::string>& args, int timeoutMs);
+
+} // namespace vellograph
