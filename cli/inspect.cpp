@@ -1,10 +1,294 @@
-// info, dump and resave: looking inside drawings and copying them.
+// info, dump and resave: looking inside drawings and copying them, through
+// the same load and save routines as the window.
 #include "commands.h"
+
+#include "drawing.h"
+#include "host.h"
+#include "record.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
 
 namespace vellograph::cli {
 
-int RunInfo(const Args&) { return ExitUsage; }
-int RunDump(const Args&) { return ExitUsage; }
-int RunResave(const Args&) { return ExitUsage; }
+namespace {
+
+// Shows the engine's messages on standard error, where the window would
+// show a box, and remembers the last one to tell success from failure.
+class CliHost : public ConsoleHost {
+public:
+    explicit CliHost(bool quietOnLoad) : quietOnLoad_(quietOnLoad), previous_(SetHost(this)) {}
+    ~CliHost() override { SetHost(previous_); }
+    CliHost(const CliHost&) = delete;
+    CliHost& operator=(const CliHost&) = delete;
+
+    void ShowMessage(const std::string& text) override {
+        last = text;
+        // "Loaded" says nothing that the output of info or dump does not.
+        if (!(quietOnLoad_ && text == MsgLoaded)) {
+            ConsoleHost::ShowMessage(text);
+        }
+    }
+    std::string last;
+
+private:
+    bool quietOnLoad_;
+    Host* previous_;
+};
+
+// Starts from a new drawing, as the program does, so that a file shorter
+// than a header leaves the same header bytes behind.
+bool Load(const std::string& fileName, TAVecImage& drawing, CliHost& host) {
+    NewDrawing(drawing);
+    host.last.clear();
+    LoadDrawing(fileName, drawing);
+    return host.last == MsgLoaded;
+}
+
+struct CommandHelp {
+    const char* synopsis;
+    const char* details;
+};
+
+constexpr CommandHelp InfoHelp{
+    "info FILE",
+    "Prints the header line (escaped, as far as the file supplied it), the number of records\n"
+    "and how many records there are of each kind.\n"};
+constexpr CommandHelp DumpHelp{
+    "dump FILE", "Prints every record, one per line, as INDEX TEXT:\n"
+                 "  m X Y, l X Y       move and line, decoded coordinates\n"
+                 "  c 0xBBGGRR         colour; e 0xBBGGRR fill (blue, green, red)\n"
+                 "  d N, p N           delay in ms and pen width, as stored (not clamped)\n"
+                 "  end                the end marker\n"
+                 "  ? HH HH HH HH HH HH  any other record, its six bytes\n"};
+constexpr CommandHelp ResaveHelp{
+    "resave IN OUT",
+    "Loads IN and saves it to OUT as the program would: a file of 36 + 6k bytes is copied\n"
+    "byte for byte; a shorter last record is padded with zero bytes.\n"};
+
+// -1 when the arguments are fine, otherwise the exit status to return.
+int CheckArgs(const Args& args, std::size_t expected, const CommandHelp& help) {
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::printf("usage: vellograph-cli %s\n\n%s", help.synopsis, help.details);
+            return ExitOk;
+        }
+    }
+    if (args.size() != expected) {
+        std::fprintf(stderr, "usage: vellograph-cli %s\n", help.synopsis);
+        return ExitUsage;
+    }
+    return -1;
+}
+
+// Buffered standard output that formats numbers itself: a dump can run to
+// millions of lines and must not be collected in memory.
+class Output {
+public:
+    ~Output() { Flush(); }
+    void Text(std::string_view text) {
+        if (buffer_.size() - used_ < text.size()) {
+            Flush();
+        }
+        if (text.size() > buffer_.size()) {
+            failed_ |= std::fwrite(text.data(), 1, text.size(), stdout) != text.size();
+            return;
+        }
+        std::memcpy(buffer_.data() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
+    void Char(char c) { Text(std::string_view(&c, 1)); }
+    void Number(std::int64_t value) {
+        char digits[24];
+        Text(std::string_view(
+            digits, static_cast<std::size_t>(std::snprintf(digits, sizeof digits, "%lld",
+                                                           static_cast<long long>(value)))));
+    }
+    void Hex(std::uint32_t value, int width) {
+        static constexpr char hex[] = "0123456789ABCDEF";
+        char digits[8];
+        for (int i = width - 1; i >= 0; --i, value >>= 4) {
+            digits[i] = hex[value & 15];
+        }
+        Text(std::string_view(digits, static_cast<std::size_t>(width)));
+    }
+    // False when anything could not be written (a full disk, a closed pipe).
+    bool Finish() {
+        Flush();
+        return !failed_ && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    }
+
+private:
+    void Flush() {
+        failed_ |= std::fwrite(buffer_.data(), 1, used_, stdout) != used_;
+        used_ = 0;
+    }
+    std::array<char, 1 << 16> buffer_{};
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
+
+int Finished(Output& out) {
+    if (!out.Finish()) {
+        std::fprintf(stderr, "vellograph-cli: cannot write the output\n");
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+void DumpRecord(Output& out, std::int32_t index, const TDrawCommand& r) {
+    out.Number(index);
+    out.Char(' ');
+    if (IsEndMarker(r)) {
+        out.Text("end\n");
+        return;
+    }
+    switch (r.Letter) {
+    case CmdMove:
+    case CmdLine:
+        out.Char(static_cast<char>(r.Letter));
+        out.Char(' ');
+        out.Number(RecordX(r));
+        out.Char(' ');
+        out.Number(RecordY(r));
+        break;
+    case CmdColor:
+    case CmdFill:
+        out.Char(static_cast<char>(r.Letter));
+        out.Text(" 0x");
+        out.Hex(RecordColor(r), 6);
+        break;
+    case CmdDelay:
+    case CmdPenWidth:
+        out.Char(static_cast<char>(r.Letter));
+        out.Char(' ');
+        out.Number(RecordX(r));
+        break;
+    default: {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&r);
+        out.Char('?');
+        for (std::size_t i = 0; i < sizeof r; ++i) {
+            out.Char(' ');
+            out.Hex(bytes[i], 2);
+        }
+    }
+    }
+    out.Char('\n');
+}
+
+// The header with everything but plain printable ASCII escaped.
+void EscapedHeader(Output& out, const TAVecImage& d) {
+    const int length = std::min<int>((d.HeaderLastIndex + 1) % 256, HeaderSize);
+    out.Char('"');
+    for (int i = 0; i < length; ++i) {
+        const auto c = static_cast<std::uint8_t>(d.Header[static_cast<std::size_t>(i)]);
+        switch (c) {
+        case '\n':
+            out.Text("\\n");
+            break;
+        case '\r':
+            out.Text("\\r");
+            break;
+        case '\t':
+            out.Text("\\t");
+            break;
+        case '"':
+            out.Text("\\\"");
+            break;
+        case '\\':
+            out.Text("\\\\");
+            break;
+        default:
+            if (c >= 0x20 && c < 0x7F) {
+                out.Char(static_cast<char>(c));
+            } else {
+                out.Text("\\x");
+                out.Hex(c, 2);
+            }
+        }
+    }
+    out.Char('"');
+}
+
+} // namespace
+
+int RunInfo(const Args& args) {
+    if (const int status = CheckArgs(args, 1, InfoHelp); status >= 0) {
+        return status;
+    }
+    CliHost host(true);
+    TAVecImage drawing;
+    if (!Load(args[0], drawing, host)) {
+        return ExitFailure;
+    }
+    // The kinds in the order printed; anything else counts as "other".
+    static constexpr std::uint8_t letters[] = {CmdMove, CmdLine,  CmdColor,
+                                               CmdFill, CmdDelay, CmdPenWidth};
+    static constexpr const char* names[] = {"move",  "line",      "colour",     "fill",
+                                            "delay", "pen width", "end marker", "other"};
+    constexpr std::size_t endKind = 6;
+    constexpr std::size_t otherKind = 7;
+    std::int64_t counts[std::size(names)] = {};
+    for (std::int32_t i = 0; i <= drawing.LastIndex; ++i) {
+        const TDrawCommand& r = drawing.Commands[static_cast<std::size_t>(i)];
+        const auto* found = std::find(std::begin(letters), std::end(letters), r.Letter);
+        ++counts[IsEndMarker(r)               ? endKind
+                 : found == std::end(letters) ? otherKind
+                                              : found - std::begin(letters)];
+    }
+    Output out;
+    out.Text("header: ");
+    EscapedHeader(out, drawing);
+    out.Text("\nrecords: ");
+    out.Number(drawing.LastIndex + 1);
+    out.Char('\n');
+    for (std::size_t k = 0; k < std::size(names); ++k) {
+        out.Text(names[k]);
+        out.Text(": ");
+        out.Number(counts[k]);
+        out.Char('\n');
+    }
+    return Finished(out);
+}
+
+int RunDump(const Args& args) {
+    if (const int status = CheckArgs(args, 1, DumpHelp); status >= 0) {
+        return status;
+    }
+    CliHost host(true);
+    TAVecImage drawing;
+    if (!Load(args[0], drawing, host)) {
+        return ExitFailure;
+    }
+    Output out;
+    for (std::int32_t i = 0; i <= drawing.LastIndex; ++i) {
+        DumpRecord(out, i, drawing.Commands[static_cast<std::size_t>(i)]);
+    }
+    return Finished(out);
+}
+
+int RunResave(const Args& args) {
+    if (const int status = CheckArgs(args, 2, ResaveHelp); status >= 0) {
+        return status;
+    }
+    CliHost host(false);
+    TAVecImage drawing;
+    if (!Load(args[0], drawing, host)) {
+        return ExitFailure;
+    }
+    std::int32_t savedSize = 0;
+    host.last.clear();
+    SaveDrawing(args[1], drawing, savedSize);
+    if (!host.last.empty()) {
+        return ExitFailure;
+    }
+    host.ShowMessage("Размер сохраненного: " + std::to_string(savedSize) + " байт");
+    return ExitOk;
+}
 
 } // namespace vellograph::cli

@@ -28,7 +28,8 @@ void PrintUsage(std::FILE* out) {
         std::fprintf(out, "  %s\n", c.help);
     }
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
-                      "Messages the window would show in a box go to standard error.\n");
+                      "Messages the window would show in a box go to standard error.\n"
+                      "'vellograph-cli COMMAND --help' explains one command.\n");
 }
 
 } // namespace

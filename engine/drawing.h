@@ -45,8 +45,15 @@ bool FileExists(const std::string& fileName);
 void NewDrawing(TAVecImage& drawing);
 
 // Replaces the drawing by the file's contents and tells the user how it went.
-// On any failure the drawing is left exactly as it was.
+// On any failure the drawing is left exactly as it was. Handlers that run in
+// its message pumps see the records read so far; one that changes the drawing
+// (a new drawing, another load, a stroke, an undo) ends the load, and the
+// drawing stays as that handler left it, with no message.
 void LoadDrawing(const std::string& fileName, TAVecImage& drawing);
+
+// True while a LoadDrawing is pumping messages: the window holds back
+// strokes, file commands and the autosave until it is over.
+bool LoadInProgress();
 
 // Writes the header and records 0..LastIndex. On success savedSize receives
 // the file's size; on failure the user is told, savedSize and the old file

@@ -1,59 +1,207 @@
-// Loading and saving drawing files. (Provisional: plain reads and writes.)
+// Loading drawing files: the record count from the size, chunked reads, a
+// message pump after every 256th record, and the old drawing back on failure.
 #include "drawing.h"
+#include "file_io.h"
 #include "host.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <utility>
 
 namespace vellograph {
 
-void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
-    if (!FileExists(fileName)) {
-        CurrentHost().ShowMessage(MsgLoadFailed);
-        return;
+namespace {
+
+constexpr std::int64_t RecordSize = sizeof(TDrawCommand);
+constexpr std::int32_t PumpEvery = 256;
+// Records fetched per read: whole pump groups, small enough to stay in cache
+// on their way into the drawing.
+constexpr std::int32_t ChunkRecords = PumpEvery * 64;
+
+int activeLoads = 0;
+
+// Everything a load replaces, kept until the load is over so that a failure
+// puts the drawing back exactly as it was.
+class LoadTransaction {
+public:
+    LoadTransaction(TAVecImage& drawing, std::vector<TDrawCommand>&& fresh)
+        : drawing_(drawing), header_(drawing.Header), headerLastIndex_(drawing.HeaderLastIndex),
+          commands_(std::exchange(drawing.Commands, std::move(fresh))),
+          lastIndex_(drawing.LastIndex), lastFillIndex_(drawing.LastFillIndex),
+          ours_(drawing.Commands.data()) {
+        ++activeLoads;
+        drawing.LastIndex = -1;
+        drawing.LastFillIndex = 0;
     }
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) {
-        CurrentHost().ShowMessage(MsgLoadFailed);
-        return;
-    }
-    std::fseek(f, 0, SEEK_END);
-    const long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    const std::size_t got = std::fread(drawing.Header.data(), 1, HeaderSize, f);
-    drawing.HeaderLastIndex = static_cast<std::uint8_t>(got - 1);
-    drawing.Commands.clear();
-    drawing.LastFillIndex = 0;
-    long offset = HeaderSize;
-    std::int32_t count = 0;
-    for (;;) {
-        drawing.Commands.push_back(TDrawCommand{});
-        (void)!std::fread(&drawing.Commands.back(), 1, 6, f);
-        ++count;
-        offset += 6;
-        drawing.LastIndex = count - 1;
-        if (offset >= size) {
-            break;
+    ~LoadTransaction() {
+        if (!finished_ && StillOurs()) {
+            Restore();
         }
-        if (count % 256 == 0) {
-            CurrentHost().ProcessMessages();
+        Finish();
+    }
+    LoadTransaction(const LoadTransaction&) = delete;
+    LoadTransaction& operator=(const LoadTransaction&) = delete;
+
+    // The records read so far, published to handlers as LastIndex.
+    void Published(std::int32_t loaded) {
+        loaded_ = loaded;
+        drawing_.LastIndex = loaded - 1;
+    }
+    // False once a handler run by a pump replaced or changed the records.
+    bool StillOurs() const {
+        return drawing_.Commands.data() == ours_ && drawing_.LastIndex == loaded_ - 1 &&
+               drawing_.Commands.size() == static_cast<std::size_t>(loaded_);
+    }
+    void Restore() {
+        drawing_.Header = header_;
+        drawing_.HeaderLastIndex = headerLastIndex_;
+        drawing_.Commands = std::move(commands_);
+        drawing_.LastIndex = lastIndex_;
+        drawing_.LastFillIndex = lastFillIndex_;
+        Finish();
+    }
+    // Ends the load, keeping the drawing as it now is.
+    void Finish() {
+        if (!finished_) {
+            finished_ = true;
+            --activeLoads;
         }
     }
-    drawing.LastIndex = count - 1;
-    std::fclose(f);
-    CurrentHost().ShowMessage(MsgLoaded);
+
+private:
+    TAVecImage& drawing_;
+    std::array<char, 97> header_;
+    std::uint8_t headerLastIndex_;
+    std::vector<TDrawCommand> commands_;
+    std::int32_t lastIndex_;
+    std::int32_t lastFillIndex_;
+    const TDrawCommand* ours_;
+    std::int32_t loaded_ = 0;
+    bool finished_ = false;
+};
+
+// Opens a regular file for reading. O_NONBLOCK keeps a FIFO without a writer
+// from blocking the open; the type test on the open descriptor then turns
+// away FIFOs, sockets, devices and directories.
+fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size) {
+    if (fileName.empty()) {
+        return {};
+    }
+    fileio::UniqueFd fd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return {};
+    }
+    size = st.st_size;
+    return fd;
 }
 
-void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize) {
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
-    if (!f) {
-        CurrentHost().ShowMessage(MsgSaveFailed);
-        return;
+enum class Outcome { Loaded, Failed, Superseded };
+
+// Reads the records into the drawing in chunks, appending one pump group at
+// a time so that every pump sees LastIndex + 1 records in Commands.
+Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecImage& drawing,
+                    LoadTransaction& load) {
+    std::vector<TDrawCommand> chunk(static_cast<std::size_t>(std::min(count, ChunkRecords)));
+    std::int32_t loaded = 0;
+    while (loaded < count) {
+        const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
+        const std::int64_t want =
+            std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
+        // A file that shrank under us is as unreadable as one with a read error.
+        if (fileio::ReadFull(fd, chunk.data(), static_cast<std::size_t>(want)) != want) {
+            return Outcome::Failed;
+        }
+        // A short last record keeps zero bytes where the file ended.
+        std::memset(reinterpret_cast<char*>(chunk.data()) + want, 0,
+                    static_cast<std::size_t>(inChunk * RecordSize - want));
+        for (std::int32_t first = 0; first < inChunk;) {
+            const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
+            drawing.Commands.insert(drawing.Commands.end(), chunk.data() + first,
+                                    chunk.data() + first + group);
+            first += group;
+            loaded += group;
+            load.Published(loaded);
+            if (loaded % PumpEvery == 0 && loaded < count) {
+                CurrentHost().ProcessMessages();
+                if (!load.StillOurs()) {
+                    return Outcome::Superseded;
+                }
+            }
+        }
     }
-    std::fwrite(drawing.Header.data(), 1, HeaderSize, f);
-    std::fwrite(drawing.Commands.data(), 6, static_cast<std::size_t>(drawing.LastIndex + 1), f);
-    std::fclose(f);
-    savedSize = static_cast<std::int32_t>(HeaderSize + 6 * static_cast<std::size_t>(drawing.LastIndex + 1));
+    return Outcome::Loaded;
+}
+
+Outcome Load(const std::string& fileName, TAVecImage& drawing) {
+    std::int64_t size = 0;
+    fileio::UniqueFd fd = OpenRegularFile(fileName, size);
+    if (!fd) {
+        return Outcome::Failed;
+    }
+    const std::int64_t headerBytes = std::min<std::int64_t>(size, HeaderSize);
+    const std::int64_t recordBytes = size - headerBytes;
+    // At least one record; a short last one counts. LastIndex must fit 32 bits.
+    const std::int64_t count =
+        std::max<std::int64_t>(1, (recordBytes + RecordSize - 1) / RecordSize);
+    if (count > std::numeric_limits<std::int32_t>::max()) {
+        return Outcome::Failed;
+    }
+    std::array<char, HeaderSize> header{};
+    if (fileio::ReadFull(fd.get(), header.data(), static_cast<std::size_t>(headerBytes)) !=
+        headerBytes) {
+        return Outcome::Failed;
+    }
+    std::vector<TDrawCommand> fresh;
+    try {
+        fresh.reserve(static_cast<std::size_t>(count));
+    } catch (const std::exception&) {
+        return Outcome::Failed; // too large to hold in memory
+    }
+
+    LoadTransaction load(drawing, std::move(fresh));
+    // Header bytes the file does not supply keep their previous contents.
+    std::copy_n(header.begin(), headerBytes, drawing.Header.begin());
+    drawing.HeaderLastIndex = static_cast<std::uint8_t>(headerBytes - 1);
+    const Outcome outcome =
+        ReadRecords(fd.get(), recordBytes, static_cast<std::int32_t>(count), drawing, load);
+    switch (outcome) {
+    case Outcome::Loaded:
+        load.Finish();
+        break;
+    case Outcome::Failed:
+        load.Restore();
+        break;
+    case Outcome::Superseded:
+        // The newer action wins: carrying on would splice file records into
+        // whatever the handler made, and undoing it would throw its work away.
+        load.Finish();
+        break;
+    }
+    return outcome;
+}
+
+} // namespace
+
+bool LoadInProgress() {
+    return activeLoads > 0;
+}
+
+void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
+    switch (Load(fileName, drawing)) {
+    case Outcome::Loaded:
+        CurrentHost().ShowMessage(MsgLoaded);
+        break;
+    case Outcome::Failed:
+        CurrentHost().ShowMessage(MsgLoadFailed);
+        break;
+    case Outcome::Superseded:
+        break;
+    }
 }
 
 } // namespace vellograph

@@ -1,7 +1,9 @@
-// A scriptable Host for engine tests: a fake clock, pump counters and a hook.
+// A scriptable Host for timing tests: a fake clock that can wrap, waits that
+// events cut short, pump counters and a re-entrant hook.
 #pragma once
 
 #include "host.h"
+#include "test_host.h" // ScopedHost
 
 #include <algorithm>
 #include <cstdint>
@@ -51,18 +53,6 @@ public:
         return now;
     }
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-};
-
-// Installs a host for the life of a test and restores the previous one.
-class ScopedHost {
-public:
-    explicit ScopedHost(Host& host) : previous_(SetHost(&host)) {}
-    ~ScopedHost() { SetHost(previous_); }
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-
-private:
-    Host* previous_;
 };
 
 } // namespace vellograph::test

@@ -1,59 +1,69 @@
-// Record builders and small drawings for renderer tests.
+// Helpers for drawing tests: recognisable file contents and whole-drawing
+// comparison.
 #pragma once
 
 #include "drawing.h"
-#include "record.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <string>
 
 namespace vellograph::test {
 
-inline TDrawCommand Move(std::int32_t x, std::int32_t y) {
-    return MakeNumberRecord(CmdMove, x, y);
-}
-inline TDrawCommand Line(std::int32_t x, std::int32_t y) {
-    return MakeNumberRecord(CmdLine, x, y);
-}
-inline TDrawCommand Color(TColor c) {
-    return MakeColorRecord(CmdColor, c);
-}
-inline TDrawCommand Fill(TColor c) {
-    return MakeColorRecord(CmdFill, c);
-}
-inline TDrawCommand Delay(std::int32_t ms) {
-    return MakeNumberRecord(CmdDelay, ms, 0);
-}
-inline TDrawCommand Width(std::int32_t w) {
-    return MakeNumberRecord(CmdPenWidth, w, 0);
-}
-inline TDrawCommand Raw(std::uint8_t letter, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3,
-                        std::uint8_t d4) {
-    return {letter, {d1, d2, d3, d4}, RecordTerminator};
+inline const std::string StandardHeaderText(StandardHeader, HeaderSize);
+
+// Six bytes that differ from record to record, so a record read at the
+// wrong offset shows: 'l', then the index spread over four bytes, then '\n'.
+inline std::string PatternRecord(std::int64_t index) {
+    std::string r(6, '\n');
+    r[0] = 'l';
+    for (int i = 0; i < 4; ++i) {
+        r[static_cast<std::size_t>(1 + i)] = static_cast<char>('0' + ((index >> (6 * i)) & 63));
+    }
+    return r;
 }
 
-// A drawing whose records are all in force.
-inline TAVecImage MakeDrawing(std::vector<TDrawCommand> records) {
+// A drawing file: the given header, then `count` pattern records.
+inline std::string PatternFile(std::int64_t count, const std::string& header = StandardHeaderText) {
+    std::string bytes = header;
+    bytes.reserve(header.size() + 6 * static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) {
+        bytes += PatternRecord(i);
+    }
+    return bytes;
+}
+
+inline std::string RecordText(const TDrawCommand& r) {
+    return std::string(reinterpret_cast<const char*>(&r), 6);
+}
+
+// The records a drawing holds, all of them, as the bytes a file would hold.
+inline std::string CommandBytes(const TAVecImage& d) {
+    return std::string(reinterpret_cast<const char*>(d.Commands.data()), d.Commands.size() * 6);
+}
+
+// A drawing unlike any that a test file loads, to see whether it survives.
+inline TAVecImage DistinctDrawing() {
     TAVecImage d;
-    d.Commands = std::move(records);
-    d.LastIndex = static_cast<std::int32_t>(d.Commands.size()) - 1;
+    d.Header.fill('#');
+    d.HeaderLastIndex = 7;
+    for (int i = 0; i < 5; ++i) {
+        d.Commands.push_back({'m', {'1', '2', '3', static_cast<std::uint8_t>('0' + i)}, '\n'});
+    }
+    d.LastIndex = 3; // one undone record
+    d.LastFillIndex = 42;
     return d;
 }
 
-// Colour records whose colour names their own index: after a playback,
-// PenColor tells which record was played last.
-inline TColor Tag(std::int32_t index) {
-    return 0x100 + static_cast<TColor>(index);
-}
-inline std::int32_t Untag(TColor color) {
-    return static_cast<std::int32_t>(color) - 0x100;
-}
-inline TAVecImage TaggedDrawing(std::int32_t count) {
-    std::vector<TDrawCommand> records;
-    for (std::int32_t i = 0; i < count; ++i) {
-        records.push_back(Color(Tag(i)));
-    }
-    return MakeDrawing(std::move(records));
+inline void ExpectSameDrawing(const TAVecImage& actual, const TAVecImage& expected) {
+    EXPECT_EQ(std::string(actual.Header.data(), actual.Header.size()),
+              std::string(expected.Header.data(), expected.Header.size()));
+    EXPECT_EQ(actual.HeaderLastIndex, expected.HeaderLastIndex);
+    EXPECT_EQ(CommandBytes(actual), CommandBytes(expected));
+    EXPECT_EQ(actual.LastIndex, expected.LastIndex);
+    EXPECT_EQ(actual.LastFillIndex, expected.LastFillIndex);
 }
 
 } // namespace vellograph::test

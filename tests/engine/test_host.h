@@ -1,0 +1,49 @@
+// A Host for tests: counts pumps, records messages, runs a hook on each pump
+// and keeps a fake clock that waits advance.
+#pragma once
+
+#include "host.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vellograph::test {
+
+class RecordingHost : public Host {
+public:
+    void ProcessMessages() override {
+        ++pumps;
+        if (onPump) {
+            onPump();
+        }
+    }
+    void WaitAndProcessMessages(std::uint32_t maxWaitMs) override {
+        tick += maxWaitMs;
+        ++waits;
+        ProcessMessages();
+    }
+    std::uint32_t TickCount() override { return tick; }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+
+    int pumps = 0;
+    int waits = 0;
+    std::uint32_t tick = 0;
+    std::vector<std::string> messages;
+    std::function<void()> onPump; // runs inside every pump, like a nested handler
+};
+
+// Installs a host for the lifetime of a scope and puts the previous one back.
+class ScopedHost {
+public:
+    explicit ScopedHost(Host& host) : previous_(SetHost(&host)) {}
+    ~ScopedHost() { SetHost(previous_); }
+    ScopedHost(const ScopedHost&) = delete;
+    ScopedHost& operator=(const ScopedHost&) = delete;
+
+private:
+    Host* previous_;
+};
+
+} // namespace vellograph::test

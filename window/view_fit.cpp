@@ -1,0 +1,115 @@
+// Fitting the view to a drawing, and the page frame outline.
+#include "view_fit.h"
+
+#include "fit.h"
+#include "host.h"
+#include "render.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <vector>
+
+namespace vellograph {
+
+void DrawViewFrame(TCanvas& canvas, const TViewParams& view, TColor color) {
+    canvas.setPenColor(color);
+    canvas.setPenWidth(1);
+    const TViewMapper mapper(view);
+    const TPoint corners[] = {mapper.map(0, 0), mapper.map(view.ExtentX, 0), mapper.map(view.ExtentX, view.ExtentY),
+                              mapper.map(0, view.ExtentY), mapper.map(0, 0)};
+    canvas.moveTo(corners[0].x, corners[0].y);
+    for (int i = 1; i < 5; ++i) {
+        canvas.lineTo(corners[i].x, corners[i].y);
+    }
+}
+
+std::string FormatScale(double value, char decimalSeparator) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF");
+    }
+    if (value == 0.0) {
+        return "0";
+    }
+    // 15 significant digits, then trailing zeros dropped.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    std::string text(buf);
+    const std::size_t e = text.find('e');
+    const int exponent = std::atoi(text.c_str() + e + 1);
+    std::string mantissa = text.substr(0, e);
+    const bool negative = mantissa[0] == '-';
+    std::string digits;
+    for (char c : mantissa) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        }
+    }
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+    std::string out = negative ? "-" : "";
+    if (exponent < -5 || exponent >= 15) {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += decimalSeparator;
+            out += digits.substr(1);
+        }
+        out += "E" + std::to_string(exponent);
+        return out;
+    }
+    if (exponent < 0) {
+        out += "0";
+        out += decimalSeparator;
+        out += std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        return out;
+    }
+    const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= intDigits) {
+        out += digits + std::string(intDigits - digits.size(), '0');
+    } else {
+        out += digits.substr(0, intDigits);
+        out += decimalSeparator;
+        out += digits.substr(intDigits);
+    }
+    return out;
+}
+
+void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth, int surfaceHeight,
+                    char decimalSeparator) {
+    // Handlers run from the pumps may change the drawing; scan a snapshot.
+    const std::int32_t lastIndex = drawing.LastIndex;
+    const std::size_t count = std::min(drawing.Commands.size(), static_cast<std::size_t>(lastIndex + 1));
+    const std::vector<TDrawCommand> records(drawing.Commands.begin(),
+                                            drawing.Commands.begin() + static_cast<std::ptrdiff_t>(count));
+    TPointBox box;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        box.add(records[i]);
+        if (i % 4096 == 0) {
+            CurrentHost().ProcessMessages();
+        }
+        if (StopRequested) {
+            StopRequested = false;
+            break;
+        }
+    }
+    const double scale = box.fitScale(surfaceWidth, surfaceHeight);
+    if (scale == 0.0) {
+        return;
+    }
+    const std::int32_t minX = box.minX, minY = box.minY, maxX = box.maxX, maxY = box.maxY;
+    view.OriginX = minX;
+    view.OriginY = minY;
+    view.ExtentX = maxX;
+    view.ExtentY = maxY;
+    view.Angle = 0.0;
+    view.Scale = scale;
+    CurrentHost().ShowMessage("X=" + std::to_string(minX) + " Y=" + std::to_string(minY) + "\nW=" +
+                              std::to_string(maxX) + " H=" + std::to_string(maxY) + "\nScale=" +
+                              FormatScale(scale, decimalSeparator));
+    view.OriginX = TruncToInt32(-minX * view.Scale);
+    view.OriginY = TruncToInt32(-minY * view.Scale);
+}
+
+} // namespace vellograph
