@@ -52,9 +52,11 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
     // Records appended while this playback runs are not played by it.
     const std::int32_t last = std::min(end, drawing.LastIndex);
     while (i <= last) {
-        // Handlers run from the pumps may have cut the records short; look the
-        // storage up afresh and never read past what exists.
-        if (static_cast<std::size_t>(i) >= drawing.Commands.size()) {
+        // Handlers run from the pumps may have undone or cut off records. A
+        // record beyond the drawing's current LastIndex is no longer part of
+        // it (playing it would put undone strokes back on the screen), and one
+        // beyond the storage does not exist at all: either ends the playback.
+        if (i > drawing.LastIndex || static_cast<std::size_t>(i) >= drawing.Commands.size()) {
             return;
         }
         const TDrawCommand record = drawing.Commands[static_cast<std::size_t>(i)];
