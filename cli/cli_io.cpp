@@ -1,0 +1,200 @@
+// Reading drawings and writing pictures for the vellograph-cli commands.
+#include "cli_io.h"
+
+#include "cli_common.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellograph::cli {
+
+namespace {
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+[[noreturn]] void FailErrno(const std::string& what, const std::string& path, int error) {
+    Fail(what + " " + Quoted(path) + ": " + std::strerror(error));
+}
+
+// Closes a descriptor when it goes out of scope; close errors that matter
+// are checked where the data is committed.
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+void WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1 << 30));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw errno ? errno : EIO;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+void ReadDrawing(const std::string& path, TAVecImage& drawing) {
+    // O_NONBLOCK keeps a FIFO from hanging the open; it is refused just below.
+    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (f.fd < 0) {
+        FailErrno("cannot read", path, errno);
+    }
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0) {
+        FailErrno("cannot read", path, errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        Fail("cannot read " + Quoted(path) + ": it is a directory, not a drawing");
+    }
+    if (!S_ISREG(st.st_mode)) {
+        Fail("cannot read " + Quoted(path) + ": it is not a regular file");
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(f.fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            FailErrno("cannot read", path, errno);
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    if (bytes.size() < HeaderSize) {
+        Fail(Quoted(path) + " is not a drawing: " + std::to_string(bytes.size()) +
+             " bytes, shorter than the 36-byte header");
+    }
+    // As the load: max(1, ceil((size - 36) / 6)) records, a short last one
+    // padded with zero bytes.
+    const std::size_t body = bytes.size() - HeaderSize;
+    const std::size_t count = std::max<std::size_t>(1, (body + 5) / 6);
+    if (count > static_cast<std::size_t>(INT32_MAX)) {
+        Fail(Quoted(path) + " holds more records than a drawing can");
+    }
+    TAVecImage loaded;
+    std::copy_n(bytes.data(), HeaderSize, loaded.Header.begin());
+    loaded.HeaderLastIndex = HeaderSize - 1;
+    loaded.Commands.assign(count, TDrawCommand{0, {0, 0, 0, 0}, 0});
+    std::memcpy(loaded.Commands.data(), bytes.data() + HeaderSize, body);
+    loaded.LastIndex = static_cast<std::int32_t>(count - 1);
+    loaded.LastFillIndex = 0;
+    drawing = std::move(loaded);
+}
+
+void RefuseToOverwrite(const std::string& input, const std::string& output) {
+    struct stat in {
+    }, out{};
+    if (::stat(input.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
+        in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+        Fail(Quoted(output) + " is the input drawing itself; it is left untouched");
+    }
+}
+
+void WriteFileReplacing(const std::string& path, std::string_view bytes) {
+    std::string target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            Fail("cannot write " + Quoted(path) + ": it is a directory");
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Beside the target, so that the rename stays on one file system.
+    std::string temp = (slash == std::string::npos ? std::string() : dir) + "." +
+                       (base.size() > 200 ? std::string("vellograph-cli") : base) + ".XXXXXX";
+    Fd f{::mkstemp(temp.data())};
+    if (f.fd < 0) {
+        FailErrno("cannot write", path, errno);
+    }
+    try {
+        WriteAll(f.fd, bytes);
+        if (::fchmod(f.fd, mode) != 0 || ::fsync(f.fd) != 0) {
+            throw errno;
+        }
+        const int fd = f.fd;
+        f.fd = -1;
+        if (::close(fd) != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+            throw errno;
+        }
+    } catch (int error) {
+        ::unlink(temp.c_str());
+        FailErrno("cannot write", path, error);
+    }
+    // Make the rename itself durable; a failure here loses nothing written.
+    Fd d{::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (d.fd >= 0) {
+        ::fsync(d.fd);
+    }
+}
+
+void EnsureDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) {
+        return;
+    }
+    const int error = errno;
+    struct stat st {};
+    if (error == EEXIST && ::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return;
+        }
+        Fail("cannot use " + Quoted(path) + " as the frame directory: it is not a directory");
+    }
+    FailErrno("cannot create the directory", path, error);
+}
+
+std::string EncodePng(const TCanvas& canvas) {
+    // The canvas words are laid out as Format_RGB32: wrap them, no copy.
+    const QImage image(reinterpret_cast<const uchar*>(canvas.bits()), canvas.width(),
+                       canvas.height(), static_cast<qsizetype>(canvas.bytesPerLine()),
+                       QImage::Format_RGB32);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG")) {
+        Fail("cannot encode a " + std::to_string(canvas.width()) + "x" +
+             std::to_string(canvas.height()) + " picture as PNG");
+    }
+    return std::string(png.constData(), static_cast<std::size_t>(png.size()));
+}
+
+} // namespace vellograph::cli
