@@ -32,13 +32,22 @@ std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
     every = std::max(every, 1);
     std::int32_t snapshots = 0;
     std::int32_t start = 0;
+    TColor penColor = PenColor, fillColor = FillColor;
+    std::int32_t penWidth = PenWidth;
     do {
         // One playback per stretch: the canvas keeps its pen position and the
-        // globals their pen, exactly as in one playback of the whole range.
+        // pen globals are carried over (whatever the snapshot does with them),
+        // exactly as in one playback of the whole range.
         const std::int32_t end = played - start > every ? start + every : played;
         if (end > start) {
+            PenColor = penColor;
+            FillColor = fillColor;
+            PenWidth = penWidth;
             RenderDrawing(canvas, drawing, view.OriginX, view.OriginY, start, end - 1, view.Scale,
                           view.Angle);
+            penColor = PenColor;
+            fillColor = FillColor;
+            penWidth = PenWidth;
         }
         snapshot(canvas, end);
         ++snapshots;
