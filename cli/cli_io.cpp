@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
+#include <QImageWriter>
 
 #include <algorithm>
 #include <cerrno>
@@ -190,7 +191,12 @@ std::string EncodePng(const TCanvas& canvas) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (image.isNull() || !image.save(&buffer, "PNG")) {
+    QImageWriter writer(&buffer, "PNG");
+    // Middling compression: about twice as fast as Qt's default for files
+    // some 15% larger, which matters for a thumbnail waited for and for
+    // thousands of frames.
+    writer.setQuality(50);
+    if (image.isNull() || !writer.write(image)) {
         Fail("cannot encode a " + std::to_string(canvas.width()) + "x" +
              std::to_string(canvas.height()) + " picture as PNG");
     }
