@@ -8,6 +8,11 @@ namespace vellograph::cli {
 
 namespace {
 
+// Slower or faster replays make no sense to watch and would push the
+// animation's clock values out of any viewer's range.
+constexpr double MinRate = 0.01;
+constexpr double MaxRate = 1e6;
+
 const char* const Usage =
     "usage: vellograph-cli svg IN OUT.svg [--size WxH] [--origin X,Y] [--scale S] [--angle A]\n"
     "       vellograph-cli svg --animate IN OUT.svg [--rate RECORDS_PER_SECOND] [view options]\n"
@@ -38,6 +43,9 @@ int Run(const Args& args) {
             UsageFail("--rate only applies with --animate");
         }
         rate = ParsePositive("--rate", *v);
+        if (rate < MinRate || rate > MaxRate) {
+            UsageFail("--rate: records per second go from 0.01 to 1000000");
+        }
     }
     const SurfaceOptions surface = ReadSurfaceOptions(parsed);
     const std::string& in = parsed.positional[0];
@@ -57,7 +65,7 @@ int RunSvg(const Args& args) {
     static const std::string usage =
         std::string(Usage) + SurfaceOptionsHelp +
         "  --animate      replay the drawing instead of a still picture\n"
-        "  --rate R       records per second of the replay (default 300)\n";
+        "  --rate R       records per second of the replay, 0.01 to 1000000 (default 300)\n";
     return RunGuarded("svg", usage.c_str(), args, Run);
 }
 

@@ -106,9 +106,12 @@ void Append(std::string& s, std::int64_t v) {
 // Fixed notation with the given decimals, trailing zeros dropped; the same in
 // every locale.
 void Append(std::string& s, double v, int decimals) {
-    char buf[64];
+    char buf[400]; // room for any finite double in fixed notation
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    std::string_view text(buf, static_cast<std::size_t>(r.ptr - buf));
+    std::string_view text(buf, r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0);
+    if (text.empty()) {
+        text = "0";
+    }
     if (text.find('.') != std::string_view::npos) {
         text = text.substr(0, text.find_last_not_of('0') + 1);
         if (text.back() == '.') {

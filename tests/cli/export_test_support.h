@@ -4,8 +4,6 @@
 #include "drawing.h"
 #include "record.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -48,23 +46,17 @@ inline TAVecImage MakeDrawing(const std::vector<TDrawCommand>& records) {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vellograph-export-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
+        std::string p = (std::filesystem::temp_directory_path() / "vellograph-XXXXXX").string();
+        if (!::mkdtemp(p.data())) {
             throw std::runtime_error("mkdtemp failed");
         }
-        path_ = pattern;
+        path_ = p;
     }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    std::vector<std::string> list() const {
+    std::vector<std::string> list(const std::string& sub = "") const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) {
+        for (const auto& e : std::filesystem::directory_iterator(path_ / sub)) {
             names.push_back(e.path().filename().string());
         }
         std::sort(names.begin(), names.end());
