@@ -134,9 +134,9 @@ TEST(SvgWrite, ParsesBackWithTheRecordsMappedPointsAndColours) {
 }
 
 TEST(SvgWrite, AgreesWithTheRasterReplayUpToAntiAliasing) {
-    TAVecImage d = MakeDrawing({P(1), M(20, 20), L(200, 30), L(220, 60), L(225, 62), P(5), C(Red),
-                                M(30, 160), L(120, 100), L(250, 170), P(7), C(Blue), M(60, 60),
-                                L(61, 140), L(150, 70)});
+    TAVecImage d =
+        MakeDrawing({P(1), M(20, 20), L(200, 30), L(220, 60), L(225, 62), P(5), C(Red), M(30, 160),
+                     L(120, 100), L(250, 170), P(7), C(Blue), M(60, 60), L(61, 140), L(150, 70)});
     const TViewParams view{0, 0, 40, 30, 0.3, 0.8}; // widths 1, 4 and 5
     TCanvas canvas;
     RenderPicture(canvas, 320, 240, d, view);
