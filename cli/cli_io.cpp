@@ -53,6 +53,26 @@ void WriteAll(int fd, std::string_view bytes) {
     }
 }
 
+// Reads until the buffer is full or the file ends; throws errno on errors.
+std::size_t ReadUpTo(int fd, void* buffer, std::size_t size) {
+    auto* p = static_cast<char*>(buffer);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, p + got, std::min<std::size_t>(size - got, 1 << 30));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw errno;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
 } // namespace
 
 void ReadDrawing(const std::string& path, TAVecImage& drawing) {
@@ -71,39 +91,35 @@ void ReadDrawing(const std::string& path, TAVecImage& drawing) {
     if (!S_ISREG(st.st_mode)) {
         Fail("cannot read " + Quoted(path) + ": it is not a regular file");
     }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(f.fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            FailErrno("cannot read", path, errno);
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    }
-    if (bytes.size() < HeaderSize) {
-        Fail(Quoted(path) + " is not a drawing: " + std::to_string(bytes.size()) +
-             " bytes, shorter than the 36-byte header");
-    }
-    // As the load: max(1, ceil((size - 36) / 6)) records, a short last one
-    // padded with zero bytes.
-    const std::size_t body = bytes.size() - HeaderSize;
-    const std::size_t count = std::max<std::size_t>(1, (body + 5) / 6);
-    if (count > static_cast<std::size_t>(INT32_MAX)) {
+    // Sized from the file's size as the load sizes it, read straight into the
+    // records: a large drawing is held in memory once.
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    const std::uint64_t count =
+        size < HeaderSize ? 1 : std::max<std::uint64_t>(1, (size - HeaderSize + 5) / 6);
+    if (count > static_cast<std::uint64_t>(INT32_MAX)) {
         Fail(Quoted(path) + " holds more records than a drawing can");
     }
     TAVecImage loaded;
-    std::copy_n(bytes.data(), HeaderSize, loaded.Header.begin());
-    loaded.HeaderLastIndex = HeaderSize - 1;
     loaded.Commands.assign(count, TDrawCommand{0, {0, 0, 0, 0}, 0});
-    std::memcpy(loaded.Commands.data(), bytes.data() + HeaderSize, body);
-    loaded.LastIndex = static_cast<std::int32_t>(count - 1);
+    std::size_t got = 0;
+    try {
+        got = ReadUpTo(f.fd, loaded.Header.data(), HeaderSize);
+        if (got == HeaderSize && size > HeaderSize) {
+            got +=
+                ReadUpTo(f.fd, loaded.Commands.data(), static_cast<std::size_t>(size - HeaderSize));
+        }
+    } catch (int error) {
+        FailErrno("cannot read", path, error);
+    }
+    if (got < HeaderSize) {
+        Fail(Quoted(path) + " is not a drawing: " + std::to_string(got) +
+             " bytes, shorter than the 36-byte header");
+    }
+    // A file cut short while being read keeps only the records that arrived;
+    // the last, short one is zero-padded as the load pads it.
+    loaded.Commands.resize(std::max<std::size_t>(1, (got - HeaderSize + 5) / 6));
+    loaded.HeaderLastIndex = HeaderSize - 1;
+    loaded.LastIndex = static_cast<std::int32_t>(loaded.Commands.size() - 1);
     loaded.LastFillIndex = 0;
     drawing = std::move(loaded);
 }
