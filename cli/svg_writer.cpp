@@ -121,8 +121,9 @@ void Append(std::string& s, double v, int decimals) {
     s.append(text == "-0" ? "0" : text);
 }
 
+// Microseconds: the fastest replay gives each record one.
 void AppendTime(std::string& s, double seconds) {
-    Append(s, seconds, 4);
+    Append(s, seconds, 6);
     s += 's';
 }
 
@@ -138,10 +139,13 @@ void AppendColor(std::string& s, TColor c) {
     }
 }
 
-void AppendShowAt(std::string& s, double seconds) {
-    s += "<set attributeName=\"visibility\" to=\"visible\" begin=\"";
+// Elements are visible as they are written, so that a viewer without
+// animation shows the finished picture; the animation hides each one from the
+// start until its time.
+void AppendHiddenUntil(std::string& s, double seconds) {
+    s += "<set attributeName=\"visibility\" to=\"hidden\" begin=\"0s\" end=\"";
     AppendTime(s, seconds);
-    s += "\" fill=\"freeze\"/>";
+    s += "\"/>";
 }
 
 double StrokeLength(const VectorElement& e, std::vector<double>& along) {
@@ -156,8 +160,9 @@ double StrokeLength(const VectorElement& e, std::vector<double>& along) {
 
 // The dash that covers the stroke from its start to the point reached, moved
 // along by the dash offset: a dash of length D (beyond the stroke's length),
-// offset D - distance. It ends 1 past the stroke's end when done, so a length
-// measured a little differently by the viewer cannot cut the end off.
+// offset D - distance. Done, and at rest, the offset is 1 and the dash ends 1
+// past the stroke's end, so a length measured a little differently by the
+// viewer cannot cut the end off.
 void AppendGrowth(std::string& s, const VectorElement& e, std::vector<double>& along) {
     const double length = StrokeLength(e, along);
     const double dash = length + 2;
@@ -167,9 +172,7 @@ void AppendGrowth(std::string& s, const VectorElement& e, std::vector<double>& a
     Append(s, dash, 3);
     s += ' ';
     Append(s, dash, 3);
-    s += "\" stroke-dashoffset=\"";
-    Append(s, dash, 3);
-    s += "\"><animate attributeName=\"stroke-dashoffset\" begin=\"";
+    s += "\" stroke-dashoffset=\"1\"><animate attributeName=\"stroke-dashoffset\" begin=\"";
     AppendTime(s, begin);
     s += "\" dur=\"";
     AppendTime(s, dur);
@@ -222,8 +225,8 @@ std::string WriteSvg(const VectorPicture& picture, int width, int height, bool a
             AppendColor(s, e.color);
             s += '"';
             if (animate) {
-                s += " visibility=\"hidden\">";
-                AppendShowAt(s, e.times.front());
+                s += '>';
+                AppendHiddenUntil(s, e.times.front());
                 s += "</rect>\n";
             } else {
                 s += "/>\n";
@@ -250,14 +253,13 @@ std::string WriteSvg(const VectorPicture& picture, int width, int height, bool a
             s += "/>\n";
             continue;
         }
-        s += " visibility=\"hidden\"";
         const bool grows = e.points.size() > 1 && StrokeLength(e, along) > 0;
         if (grows) {
             AppendGrowth(s, e, along);
         } else {
             s += '>';
         }
-        AppendShowAt(s, grows ? e.times.front() : e.times.back());
+        AppendHiddenUntil(s, grows ? e.times.front() : e.times.back());
         s += "</polyline>\n";
     }
     s += "</g>\n</svg>\n";

@@ -46,7 +46,8 @@ VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
 
 // The picture on a white width x height page. Animated, every element stays
 // hidden until its time, a stroke then grows point by point, and the finished
-// picture stays; only declarative SVG animation is used, no script.
+// picture stays; only declarative SVG animation is used, no script, and a
+// viewer that does not animate shows the finished picture.
 std::string WriteSvg(const VectorPicture& picture, int width, int height, bool animate);
 
 } // namespace vellograph::cli
