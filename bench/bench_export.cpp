@@ -1,5 +1,5 @@
 // Thumbnails of a 100,000-record drawing against playing it at full size.
-#include "cli_io.h"
+#include "cli_common.h"
 #include "export_replay.h"
 #include "render.h"
 

@@ -1,6 +1,4 @@
 // Reading drawings and writing pictures for the vellograph-cli commands.
-#include "cli_io.h"
-
 #include "cli_common.h"
 
 #include <QBuffer>

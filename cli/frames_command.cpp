@@ -1,6 +1,5 @@
 // frames: the replay as numbered PNG pictures, for a timelapse video.
 #include "cli_common.h"
-#include "cli_io.h"
 #include "commands.h"
 #include "export_replay.h"
 #include "render.h"

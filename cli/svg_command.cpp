@@ -1,6 +1,5 @@
 // svg: a drawing as vector art, still or replaying itself.
 #include "cli_common.h"
-#include "cli_io.h"
 #include "commands.h"
 #include "svg_writer.h"
 

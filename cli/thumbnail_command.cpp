@@ -1,8 +1,10 @@
 // thumbnail: a small preview of a drawing, for file managers.
 #include "cli_common.h"
-#include "cli_io.h"
 #include "commands.h"
 #include "export_replay.h"
+#include "fit.h"
+
+#include <algorithm>
 
 namespace vellograph::cli {
 
@@ -30,6 +32,32 @@ int Run(const Args& args) {
 }
 
 } // namespace
+
+TViewParams ThumbnailView(const TAVecImage& drawing, int size) {
+    TViewParams view = DefaultView;
+    TPointBox box;
+    const std::int32_t played = PlayedRecordCount(drawing);
+    for (std::int32_t i = 0; i < played; ++i) {
+        box.add(drawing.Commands[static_cast<std::size_t>(i)]);
+    }
+    if (!box.any) {
+        return view;
+    }
+    const int last = std::max(size - 1, 1);
+    const double scale = box.fitScale(last, last);
+    if (scale == 0.0) {
+        view.OriginX = TruncToInt32(size / 2 - static_cast<double>(box.minX));
+        view.OriginY = TruncToInt32(size / 2 - static_cast<double>(box.minY));
+        return view;
+    }
+    view.Scale = scale;
+    // Spans in double: a hostile box can be wider than 32 bits hold.
+    const double spanX = (static_cast<double>(box.maxX) - box.minX) * scale;
+    const double spanY = (static_cast<double>(box.maxY) - box.minY) * scale;
+    view.OriginX = TruncToInt32(-box.minX * scale) + TruncToInt32((last - spanX) / 2);
+    view.OriginY = TruncToInt32(-box.minY * scale) + TruncToInt32((last - spanY) / 2);
+    return view;
+}
 
 void MakeThumbnail(const std::string& in, const std::string& out, int size) {
     TAVecImage drawing;

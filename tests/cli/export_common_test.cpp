@@ -1,6 +1,5 @@
 // The export commands' shared pieces: options, reading drawings, safe writes.
 #include "cli_common.h"
-#include "cli_io.h"
 #include "export_replay.h"
 #include "export_test_support.h"
 
