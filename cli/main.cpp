@@ -20,6 +20,16 @@ const Command commands[] = {
     {"render", vellograph::cli::RunRender,
      "render IN OUT [--size WxH] [--origin X,Y] [--scale S] [--angle A]\n"
      "                     play the drawing onto a white surface; OUT is .bmp or .png"},
+    {"svg", vellograph::cli::RunSvg,
+     "svg [--animate] IN OUT.svg [--rate R] [view options]\n"
+     "                     the drawing as vector art, or replaying itself; fills cover\n"
+     "                     the whole page (no vector form for the 0x000001 border rule)"},
+    {"frames", vellograph::cli::RunFrames,
+     "frames IN DIR [--every N] [view options]\n"
+     "                     the replay as numbered PNG frames for a timelapse video"},
+    {"thumbnail", vellograph::cli::RunThumbnail,
+     "thumbnail IN OUT.png SIZE\n"
+     "                     the drawing fitted into a SIZE x SIZE square, for file managers"},
 };
 
 void PrintUsage(std::FILE* out) {
@@ -27,6 +37,8 @@ void PrintUsage(std::FILE* out) {
     for (const Command& c : commands) {
         std::fprintf(out, "  %s\n", c.help);
     }
+    std::fprintf(out, "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
+                      "svg, frames and thumbnail explain themselves with --help.\n");
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
                       "Messages the window would show in a box go to standard error.\n"
                       "'vellograph-cli COMMAND --help' explains one command.\n");

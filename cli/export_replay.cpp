@@ -1,0 +1,65 @@
+// Playback without a window for the export commands.
+#include "export_replay.h"
+
+#include "render.h"
+
+#include <algorithm>
+
+namespace vellograph::cli {
+
+std::int32_t PlayedRecordCount(const TAVecImage& drawing) {
+    const std::size_t inForce = std::min(
+        drawing.Commands.size(), static_cast<std::size_t>(std::max(drawing.LastIndex + 1, 0)));
+    for (std::size_t i = 0; i < inForce; ++i) {
+        if (IsEndMarker(drawing.Commands[i])) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return static_cast<std::int32_t>(inForce);
+}
+
+std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
+                    const TViewParams& view, std::int32_t every,
+                    const std::function<void(const TCanvas&, std::int32_t)>& snapshot) {
+    InstantHost host;
+    ScopedHost scoped(host);
+    ResetRenderGlobals();
+    const PaceOverride pace(PaceUndo); // fewer (empty) pumps
+    canvas.resize(width, height);
+    canvas.moveTo(0, 0);
+    const std::int32_t played = PlayedRecordCount(drawing);
+    every = std::max(every, 1);
+    std::int32_t snapshots = 0;
+    std::int32_t start = 0;
+    TColor penColor = PenColor, fillColor = FillColor;
+    std::int32_t penWidth = PenWidth;
+    do {
+        // One playback per stretch: the canvas keeps its pen position and the
+        // pen globals are carried over (whatever the snapshot does with them),
+        // exactly as in one playback of the whole range.
+        const std::int32_t end = played - start > every ? start + every : played;
+        if (end > start) {
+            PenColor = penColor;
+            FillColor = fillColor;
+            PenWidth = penWidth;
+            RenderDrawing(canvas, drawing, view.OriginX, view.OriginY, start, end - 1, view.Scale,
+                          view.Angle);
+            penColor = PenColor;
+            fillColor = FillColor;
+            penWidth = PenWidth;
+        }
+        snapshot(canvas, end);
+        ++snapshots;
+        start = end;
+    } while (start < played);
+    ResetRenderGlobals();
+    return snapshots;
+}
+
+void RenderPicture(TCanvas& canvas, int width, int height, TAVecImage& drawing,
+                   const TViewParams& view) {
+    Replay(canvas, width, height, drawing, view, PlayedRecordCount(drawing),
+           [](const TCanvas&, std::int32_t) {});
+}
+
+} // namespace vellograph::cli

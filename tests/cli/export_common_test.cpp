@@ -1,0 +1,99 @@
+// The export commands' shared pieces: options, reading drawings, safe writes.
+#include "cli_common.h"
+#include "export_replay.h"
+#include "export_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vellograph;
+using namespace vellograph::cli;
+using namespace vellograph::testing;
+
+TEST(ExportOptions, TakesWholeSensibleValuesOnly) {
+    const SurfaceOptions s =
+        ReadSurfaceOptions(SplitArgs({"in", "--size", "640x480", "--origin=-5,+7", "--scale",
+                                      "0.25", "--angle", "-1.5", "--", "--out"},
+                                     SurfaceOptionNames()));
+    EXPECT_EQ(s.width, 640);
+    EXPECT_EQ(s.height, 480);
+    EXPECT_EQ(s.view.OriginX, -5);
+    EXPECT_EQ(s.view.OriginY, 7);
+    EXPECT_EQ(s.view.Scale, 0.25);
+    EXPECT_EQ(s.view.Angle, -1.5);
+    EXPECT_EQ(SplitArgs({"in", "--", "--out"}, {}).positional,
+              (std::vector<std::string>{"in", "--out"}));
+
+    const std::vector<Args> refused = {
+        {"--size", "0x5"},    {"--size", "800"},     {"--size", "16385x1"},
+        {"--size", " 80x60"}, {"--size", "80x60px"}, {"--size", "8e2x600"},
+        {"--origin", "1;2"},  {"--origin", "1,"},    {"--origin", "3000000000,0"},
+        {"--scale", "0"},     {"--scale", "-1"},     {"--scale", "nan"},
+        {"--scale", "1e400"}, {"--scale", "1,5"},    {"--angle", "inf"},
+        {"--angle"},          {"--bogus", "1"},
+    };
+    for (const Args& a : refused) {
+        try {
+            ReadSurfaceOptions(SplitArgs(a, SurfaceOptionNames()));
+            ADD_FAILURE() << a[0] << " " << (a.size() > 1 ? a[1] : "");
+        } catch (const CliError& e) {
+            EXPECT_EQ(e.status(), ExitUsage);
+        }
+    }
+}
+
+TEST(ExportRead, CutsRecordsExactlyAsTheLoadDoes) {
+    TempDir dir;
+    // Header only, a last record short by one to five bytes, whole records.
+    for (std::size_t size : {36u, 37u, 41u, 42u, 47u, 48u, 36u + 6 * 300 + 2}) {
+        std::string bytes(StandardHeader, HeaderSize);
+        for (std::size_t i = HeaderSize; i < size; ++i) {
+            bytes += "ml0Z\n"[i % 5];
+        }
+        WriteBytes(dir / "d.vlgf", bytes);
+        TAVecImage loaded, read;
+        InstantHost quiet;
+        {
+            ScopedHost scoped(quiet);
+            LoadDrawing(dir / "d.vlgf", loaded);
+        }
+        ReadDrawing(dir / "d.vlgf", read);
+        ASSERT_EQ(read.LastIndex, loaded.LastIndex) << size;
+        EXPECT_EQ(read.Header, loaded.Header);
+        EXPECT_EQ(std::memcmp(read.Commands.data(), loaded.Commands.data(),
+                              6 * static_cast<std::size_t>(read.LastIndex + 1)),
+                  0)
+            << size;
+    }
+    // A FIFO is refused at once instead of blocking the open.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    TAVecImage d;
+    EXPECT_THROW(ReadDrawing(dir / "fifo", d), CliError);
+}
+
+TEST(ExportWrite, ReplacesTheTargetWholeKeepingModeAndLinks) {
+    TempDir dir;
+    const std::string target = dir / "out.png";
+    WriteBytes(target, "old content that is longer");
+    ::chmod(target.c_str(), 0640);
+    WriteFileReplacing(target, "new");
+    EXPECT_EQ(ReadBytes(target), "new");
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // Through a symbolic link the named file changes and the link stays.
+    ASSERT_EQ(::symlink("out.png", (dir / "link.png").c_str()), 0);
+    WriteFileReplacing(dir / "link.png", "via link");
+    EXPECT_EQ(ReadBytes(target), "via link");
+    ::lstat((dir / "link.png").c_str(), &st);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // The input under another name is no output.
+    ASSERT_EQ(::link(target.c_str(), (dir / "hard.png").c_str()), 0);
+    EXPECT_THROW(RefuseToOverwrite(target, dir / "hard.png"), CliError);
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"hard.png", "link.png", "out.png"}));
+}
