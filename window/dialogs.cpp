@@ -72,11 +72,12 @@ std::vector<std::string> NameFilters(const std::string& filter) {
     }
     const std::vector<std::string> parts = Split(filter, '|');
     for (std::size_t i = 0; i < parts.size(); i += 2) {
-        const std::string patterns = Patterns(i + 1 < parts.size() ? parts[i + 1] : std::string());
         const std::string& description = parts[i];
-        // A description that already shows its patterns is kept as it is.
-        if (description.find("(" + (i + 1 < parts.size() ? parts[i + 1] : std::string()) + ")") !=
-            std::string::npos) {
+        const std::string raw = i + 1 < parts.size() ? parts[i + 1] : std::string();
+        const std::string patterns = Patterns(raw);
+        // A description that already shows its patterns is kept as it is,
+        // unless they need translating.
+        if (raw == patterns && description.find("(" + raw + ")") != std::string::npos) {
             entries.push_back(description);
         } else {
             entries.push_back(description + " (" + patterns + ")");

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <new>
 
 namespace vellograph {
 
@@ -36,18 +36,32 @@ void TImageScreen::SyncSurfaceSize() {
     const int width = qRound(this->width() * ratio);
     const int height = qRound(this->height() * ratio);
     if (width != canvas_.width() || height != canvas_.height()) {
-        const int oldWidth = canvas_.width();
-        const int oldHeight = canvas_.height();
-        const std::vector<std::uint32_t> old(
-            canvas_.bits(), canvas_.bits() + static_cast<std::size_t>(oldWidth) * oldHeight);
-        canvas_.resize(width, height);
-        const int keepWidth = std::min(oldWidth, width);
-        for (int y = 0; y < std::min(oldHeight, height); ++y) {
-            std::copy_n(old.data() + static_cast<std::size_t>(y) * oldWidth, keepWidth,
-                        canvas_.bits() + static_cast<std::size_t>(y) * width);
+        try {
+            // Built aside, so that a failed allocation leaves the old surface
+            // whole; moved in, so that a playback holding the canvas goes on.
+            TCanvas fresh(width, height);
+            const int keepWidth = std::min(canvas_.width(), width);
+            for (int y = 0; y < std::min(canvas_.height(), height); ++y) {
+                std::copy_n(canvas_.bits() + static_cast<std::size_t>(y) * canvas_.width(),
+                            keepWidth, fresh.bits() + static_cast<std::size_t>(y) * width);
+            }
+            fresh.setPenColor(canvas_.penColor());
+            fresh.setPenWidth(canvas_.penWidth());
+            fresh.setBrushColor(canvas_.brushColor());
+            fresh.moveTo(canvas_.penPos().x, canvas_.penPos().y);
+            canvas_ = std::move(fresh);
+        } catch (const std::bad_alloc&) {
+            // Too big for memory: keep drawing on the surface there is.
         }
     }
     WrapCanvas();
+}
+
+bool TImageScreen::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal) {
+        SyncSurfaceSize(); // another screen may have another pixel ratio
+    }
+    return QWidget::event(event);
 }
 
 QPointF TImageScreen::ToLogical(QPointF surface) const {

@@ -42,6 +42,7 @@ signals:
     void MouseUp(Qt::MouseButton button, int x, int y);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

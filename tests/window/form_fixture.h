@@ -12,6 +12,7 @@
 #include "scripted_dialogs.h"
 #include "views.h"
 
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +59,19 @@ inline std::vector<TDrawCommand> StrokeRecords(const std::vector<TPoint>& points
         records.push_back(MakeNumberRecord(i == 0 ? CmdMove : CmdLine, points[i].x, points[i].y));
     }
     return records;
+}
+
+// Runs the event loop until the condition holds or the time is up. QtTest's
+// own QTRY macros report to QtTest, which GoogleTest never hears of.
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(5);
+    }
+    return true;
 }
 
 inline int CountPixels(const TCanvas& canvas, TColor color) {

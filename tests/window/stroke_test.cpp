@@ -224,3 +224,19 @@ TEST_F(StrokeTest, ASegmentRepaintsOnlyItsBoxGrownByThePenRadius) {
               QRect(asked.left, asked.top, asked.right - asked.left, asked.bottom - asked.top));
     Release(Qt::LeftButton, {110, 105});
 }
+
+TEST_F(StrokeTest, ResizingKeepsThePictureWhereItStillFits) {
+    Press(Qt::LeftButton, {50, 100});
+    Move({350, 100});
+    Release(Qt::LeftButton, {350, 100});
+    Canvas().moveTo(7, 8);
+    form->resize(200, 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Canvas().width(), 200);
+    form->resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Canvas().width(), 400);
+    EXPECT_EQ(Canvas().pixel(100, 100), 0x000000u); // kept
+    EXPECT_EQ(Canvas().pixel(300, 100), 0xFFFFFFu); // was cut off, comes back white
+    EXPECT_EQ(Canvas().penPos(), (TPoint{7, 8}));
+}
