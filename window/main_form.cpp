@@ -18,8 +18,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace vellograph {
 
 namespace {

@@ -1,5 +1,4 @@
-// The Qt host: waiting without spinning, pumping at least once, the tick
-// counter and the message box.
+// The Qt host: waiting without spinning, and pumping at least once.
 #include "form_fixture.h"
 
 #include <QTimer>
@@ -55,25 +54,4 @@ TEST_F(HostTest, ZeroAndNegativeDelaysPumpOnceAndReturn) {
         EXPECT_TRUE(delivered) << ms;
         EXPECT_LT(host.TickCount() - start, 100u) << ms;
     }
-}
-
-TEST_F(HostTest, TheHookRunsBeforeEachPumpButOnceForARunOfWaits) {
-    int refreshes = 0;
-    host.SetBeforePump([&] { ++refreshes; });
-    host.ProcessMessages();
-    host.ProcessMessages();
-    EXPECT_EQ(refreshes, 2);
-    host.WaitAndProcessMessages(1);
-    host.WaitAndProcessMessages(1);
-    host.WaitAndProcessMessages(1);
-    EXPECT_EQ(refreshes, 3);
-    host.ProcessMessages();
-    host.WaitAndProcessMessages(1);
-    EXPECT_EQ(refreshes, 5);
-    host.SetBeforePump(nullptr);
-}
-
-TEST_F(HostTest, MessagesGoThroughTheDialogs) {
-    CurrentHost().ShowMessage("Загружено)");
-    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"Загружено)"});
 }

@@ -79,16 +79,6 @@ TEST_F(FormTest, DrawingItemsWaitForADrawingAndUnbuiltCommandsStayOff) {
     EXPECT_FALSE(form->MMPenWidth->isEnabled()); // its picker is not built yet
 }
 
-TEST_F(FormTest, PlaybackCommandsSetThePaceAndTheStopRequest) {
-    MakeForm();
-    form->MMToEnd->trigger();
-    EXPECT_EQ(Pace, 64);
-    form->MMDrawSlowly->trigger();
-    EXPECT_EQ(Pace, 3);
-    form->MMStopRender->trigger();
-    EXPECT_TRUE(StopRequested);
-}
-
 TEST_F(FormTest, RedrawClearsTheSurfaceAndPlaysTheWholeDrawing) {
     MakeShownForm();
     Canvas().setPenColor(0x00FF00);
