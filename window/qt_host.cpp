@@ -1,36 +1,51 @@
 // The Qt side of the engine's platform interface.
 #include "qt_host.h"
 
+#include "dialogs.h"
+
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace vellograph {
 
-void QtHost::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtHost::ProcessMessages() {
+    if (beforePump_) {
+        beforePump_();
+    }
+    lastCallWasWait_ = false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtHost::WaitAndProcessMessages(std::uint32_t maxWaitMs) {
-    // A single-shot timer wakes the blocking wait at the deadline.
+    if (beforePump_ && !lastCallWasWait_) {
+        beforePump_();
+    }
+    lastCallWasWait_ = true;
+    // The blocking wait below returns on the first event; this timer is the
+    // event that ends it at the deadline. A precise timer, since a coarse one
+    // may fire early and make the caller wait again.
     QTimer wake;
     wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
     wake.start(static_cast<int>(std::min<std::uint32_t>(maxWaitMs, 0x7FFFFFFF)));
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 std::uint32_t QtHost::TickCount() {
-    static QElapsedTimer clock = [] {
+    static const QElapsedTimer clock = [] {
         QElapsedTimer t;
         t.start();
         return t;
     }();
-    return static_cast<std::uint32_t>(clock.elapsed());
+    return static_cast<std::uint32_t>(clock.elapsed()); // wraps like the system counter
 }
 
 void QtHost::ShowMessage(const std::string& text) {
-    QMessageBox::information(nullptr, QCoreApplication::applicationName(), QString::fromStdString(text));
+    dialogs_.ShowMessage(text);
 }
 
 } // namespace vellograph

@@ -3,14 +3,43 @@
 
 #include "host.h"
 
+#include <functional>
+
 namespace vellograph {
+
+class TDialogs;
 
 class QtHost : public Host {
 public:
+    explicit QtHost(TDialogs& dialogs) : dialogs_(dialogs) {}
+
     void ProcessMessages() override;
     void WaitAndProcessMessages(std::uint32_t maxWaitMs) override;
     std::uint32_t TickCount() override;
     void ShowMessage(const std::string& text) override;
+
+    // Called before the queue is pumped, so that the screen shows what a
+    // playback drew since the last pump. A wait calls it only when it
+    // follows something other than a wait: the picture is refreshed as a
+    // delay begins, and a long delay does not keep repainting.
+    void SetBeforePump(std::function<void()> hook) { beforePump_ = std::move(hook); }
+
+private:
+    TDialogs& dialogs_;
+    std::function<void()> beforePump_;
+    bool lastCallWasWait_ = false;
+};
+
+// Installs a host for the lifetime of this object and puts the previous one back.
+class HostInstallation {
+public:
+    explicit HostInstallation(Host& host) : previous_(SetHost(&host)) {}
+    ~HostInstallation() { SetHost(previous_); }
+    HostInstallation(const HostInstallation&) = delete;
+    HostInstallation& operator=(const HostInstallation&) = delete;
+
+private:
+    Host* previous_;
 };
 
 } // namespace vellograph

@@ -5,7 +5,7 @@ add_executable(association_tests
   desktop_test_env.cpp
   install_test.cpp
   registry_xdg_test.cpp
-  test_main.cpp
+  association_main.cpp
 )
 target_compile_definitions(association_tests PRIVATE
   VELLOGRAPH_BINARY_DIR="${PROJECT_BINARY_DIR}"

@@ -1,0 +1,89 @@
+// The dialogs' own rules and the one place where handler errors end up.
+#include "error.h"
+#include "form_fixture.h"
+#include "guarded.h"
+
+#include <QAction>
+
+using namespace vellograph;
+
+TEST(ErrorBoxText, AddsAFullStopAfterCharactersThatSortAfterIt) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"'x' is not a valid integer value", "'x' is not a valid integer value."},
+        {"Done.", "Done."},
+        {"Really?", "Really?."}, // '?' sorts after '.'
+        {"Stop!", "Stop!"},      // '!' sorts before it
+        {"(see above)", "(see above)"},
+        {"a-", "a-"},
+        {"path/", "path/."},
+        {"9", "9."},
+        {"Ошибка", "Ошибка."}, // every Cyrillic letter sorts after '.'
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ErrorBoxText(c.text), c.shown) << c.text;
+    }
+}
+
+TEST(NameFilters, BecomeOneEntryPerPair) {
+    EXPECT_EQ(NameFilters("Vellograph Drawing (*.vlgf)|*.vlgf|Text file|*.txt|All files|*.*"),
+              (std::vector<std::string>{"Vellograph Drawing (*.vlgf)", "Text file (*.txt)",
+                                        "All files (*)"}));
+    EXPECT_EQ(NameFilters("Bitmap (*.bmp)|*.bmp|Все файлы|*.*"),
+              (std::vector<std::string>{"Bitmap (*.bmp)", "Все файлы (*)"}));
+    EXPECT_EQ(NameFilters("Pictures|*.bmp;*.png"),
+              std::vector<std::string>{"Pictures (*.bmp *.png)"});
+    EXPECT_TRUE(NameFilters("").empty());
+}
+
+TEST(FileDialogs, ConfirmedNamesBecomeTheDialogsFileName) {
+    TScriptedDialogs dialogs;
+    TFileDialog dialog{"Открыть", "All|*.*", "vlgf", "old.vlgf"};
+    dialogs.OpenAnswers = {std::nullopt, std::string("new.vlgf")};
+    EXPECT_FALSE(ExecuteOpen(dialogs, dialog));
+    EXPECT_EQ(dialog.FileName, "old.vlgf");
+    EXPECT_TRUE(ExecuteOpen(dialogs, dialog));
+    EXPECT_EQ(dialog.FileName, "new.vlgf");
+    ASSERT_EQ(dialogs.OpenRequests.size(), 2u);
+    EXPECT_EQ(dialogs.OpenRequests[0].Title, "Открыть");
+    EXPECT_EQ(dialogs.OpenRequests[0].DefaultExt, "vlgf");
+    EXPECT_EQ(dialogs.OpenRequests[0].FileName, "old.vlgf");
+}
+
+namespace {
+
+// A stand-in for the window: handlers that fail in the ways users meet.
+struct FailingForm {
+    TScriptedDialogs dialogs;
+    int finished = 0;
+    TDialogs& Dialogs() { return dialogs; }
+    void BadNumber() { throw UserError("'abc' is not a valid integer value"); }
+    void OutOfMemory() { throw std::bad_alloc(); }
+    void Strange() { throw 42; }
+    void Fine(bool) { ++finished; }
+};
+
+} // namespace
+
+TEST(Guarded, AnErrorEndsTheHandlerAndReachesTheErrorBoxOnly) {
+    FailingForm form;
+    QAction action;
+    QObject::connect(&action, &QAction::triggered, Guarded(&form, &FailingForm::BadNumber));
+    QObject::connect(&action, &QAction::triggered, Guarded(&form, &FailingForm::Fine));
+    action.trigger();
+    action.trigger();
+    EXPECT_EQ(form.dialogs.Errors,
+              (std::vector<std::string>{"'abc' is not a valid integer value.",
+                                        "'abc' is not a valid integer value."}));
+    EXPECT_EQ(form.finished, 2); // the program went on to the next slot
+    EXPECT_TRUE(form.dialogs.Messages.empty());
+
+    Guarded(&form, &FailingForm::OutOfMemory)();
+    Guarded(&form, &FailingForm::Strange)();
+    ASSERT_EQ(form.dialogs.Errors.size(), 4u);
+    EXPECT_EQ(form.dialogs.Errors[2], "std::bad_alloc.");
+    EXPECT_EQ(form.dialogs.Errors[3], "Unknown error.");
+}

@@ -1,0 +1,152 @@
+// A fixture that builds the main window with scripted dialogs, and helpers
+// for drawing files, pumps and pixels.
+#pragma once
+
+#include "canvas.h"
+#include "drawing.h"
+#include "image_screen.h"
+#include "main_form.h"
+#include "pointer_state.h"
+#include "qt_host.h"
+#include "render.h"
+#include "scripted_dialogs.h"
+#include "views.h"
+
+#include <QDeadlineTimer>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vellograph {
+
+// Passes every call to the Qt host, counting pumps and letting a test act
+// inside a given pump, as if its events had arrived there.
+class CountingHost : public Host {
+public:
+    explicit CountingHost(QtHost& inner) : inner_(inner) {}
+    int Pumps = 0;
+    std::function<void(int pump)> OnPump;
+
+    void ProcessMessages() override {
+        ++Pumps;
+        if (OnPump) {
+            OnPump(Pumps);
+        }
+        inner_.ProcessMessages();
+    }
+    void WaitAndProcessMessages(std::uint32_t maxWaitMs) override {
+        inner_.WaitAndProcessMessages(maxWaitMs);
+    }
+    std::uint32_t TickCount() override { return inner_.TickCount(); }
+    void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
+
+private:
+    QtHost& inner_;
+};
+
+// A stroke as records: "m" at the first point, "l" at the others.
+inline std::vector<TDrawCommand> StrokeRecords(const std::vector<TPoint>& points) {
+    std::vector<TDrawCommand> records;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        records.push_back(MakeNumberRecord(i == 0 ? CmdMove : CmdLine, points[i].x, points[i].y));
+    }
+    return records;
+}
+
+// Runs the event loop until the condition holds or the time is up. QtTest's
+// own QTRY macros report to QtTest, which GoogleTest never hears of.
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+inline int CountPixels(const TCanvas& canvas, TColor color) {
+    int count = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            count += canvas.pixel(x, y) == color;
+        }
+    }
+    return count;
+}
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetRenderGlobals();
+        ResetPointerState();
+        ResetView(LiveView);
+        NewDrawing(VecImage);
+        VecImage.LastFillIndex = 0;
+        ASSERT_TRUE(dir_.isValid());
+    }
+
+    void TearDown() override {
+        if (form) {
+            form->PopupMainMenu->hide();
+            form.reset();
+        }
+    }
+
+    TMainForm& MakeForm(std::vector<std::string> args = {}) {
+        form = std::make_unique<TMainForm>(dialogs, &host, std::move(args));
+        return *form;
+    }
+
+    // Shows the window over the whole screen and waits until it is there.
+    TMainForm& MakeShownForm(std::vector<std::string> args = {}) {
+        MakeForm(std::move(args));
+        form->ShowOnScreen();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        QCoreApplication::processEvents();
+        return *form;
+    }
+
+    TImageScreen& Screen() { return *form->ImageScreen; }
+    TCanvas& Canvas() { return form->ImageScreen->Canvas(); }
+
+    // Writes a drawing file: the standard header, then the records.
+    std::string WriteDrawing(const std::vector<TDrawCommand>& records,
+                             const std::string& name = "d.vlgf") {
+        const std::string path = Path(name);
+        std::ofstream out(path, std::ios::binary);
+        out.write(StandardHeader, HeaderSize);
+        out.write(reinterpret_cast<const char*>(records.data()),
+                  static_cast<std::streamsize>(records.size() * sizeof(TDrawCommand)));
+        return path;
+    }
+
+    // Puts the records into the global drawing directly.
+    static void SetDrawing(const std::vector<TDrawCommand>& records) {
+        VecImage.Commands = records;
+        VecImage.LastIndex = static_cast<std::int32_t>(records.size()) - 1;
+    }
+
+    std::string Path(const std::string& name) const {
+        return (dir_.path() + "/" + name.c_str()).toStdString();
+    }
+
+    TScriptedDialogs dialogs;
+    QtHost host{dialogs};
+    HostInstallation installed{host};
+    std::unique_ptr<TMainForm> form;
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace vellograph

@@ -1,0 +1,85 @@
+// Leaving the program: Esc from any control, "Выход" and its question, and
+// what a refused exit leaves behind.
+#include "form_fixture.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+using namespace vellograph;
+
+namespace {
+
+// m (10, 10), then lines to (200, 10), (200, 200) and (10, 200).
+const std::vector<TPoint> Square = {{10, 10}, {200, 10}, {200, 200}, {10, 200}};
+
+} // namespace
+
+TEST_F(FormTest, EscQuitsEvenWhileAnEditFieldHasTheFocus) {
+    MakeShownForm();
+    auto* edit = new QLineEdit(form->PanelCancel);
+    form->PlaceAtPointer(form->PanelCancel);
+    edit->show();
+    edit->setFocus();
+    QTest::keyClicks(edit, "12");
+    EXPECT_EQ(edit->text(), "12"); // other keys still reach the field
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(StopRequested);
+}
+
+TEST_F(FormTest, ExitAnsweredYesCloses) {
+    MakeShownForm();
+    dialogs.ConfirmAnswers = {true};
+    form->MMExit->trigger();
+    EXPECT_EQ(dialogs.Confirmations, std::vector<std::string>{"Сохранили? Выйти?"});
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(FormTest, ExitAnsweredCancelKeepsRunningAndTheNextPlaybackStopsAfterOneRecord) {
+    MakeShownForm();
+    SetDrawing(StrokeRecords(Square));
+    dialogs.ConfirmAnswers = {false};
+    form->MMExit->trigger();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(StopRequested);
+
+    form->MMRedrawClick(); // plays the "m" only, and uses up the request
+    EXPECT_FALSE(StopRequested);
+    EXPECT_EQ(Canvas().penPos(), (TPoint{10, 10}));
+    EXPECT_EQ(Canvas().pixel(100, 10), 0xFFFFFFu);
+
+    form->MMRedrawClick();
+    EXPECT_EQ(Canvas().pixel(100, 10), 0x000000u);
+    EXPECT_EQ(Canvas().pixel(10, 100), 0xFFFFFFu); // the square is open on the left
+}
+
+TEST_F(FormTest, EscDuringAPlaybackEndsItAtTheNextRecordAndQuits) {
+    MakeShownForm();
+    SetDrawing(StrokeRecords(Square));
+    Pace = 1;
+    CountingHost counting(host);
+    HostInstallation installedCounting(counting);
+    counting.OnPump = [&](int pump) {
+        if (pump == 3) { // after record 2, the line down to (200, 200)
+            QCoreApplication::postEvent(
+                form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    };
+    form->MMRedrawClick();
+    EXPECT_EQ(counting.Pumps, 3);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(StopRequested);
+    EXPECT_EQ(Canvas().pixel(200, 100), 0x000000u);
+    EXPECT_EQ(Canvas().pixel(100, 200), 0xFFFFFFu); // record 3 never played
+}
+
+TEST_F(FormTest, AboutShowsTheVersionACreditAndAnAddress) {
+    MakeForm();
+    form->MMAbout->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    const std::string& text = dialogs.Messages[0];
+    EXPECT_EQ(text.substr(0, text.find('\n')), "Vellograph v3.1.1");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+}

@@ -1,0 +1,227 @@
+// The main window: its components and wiring, start-up, Esc, "Выход" and "О программе".
+#include "main_form.h"
+
+#include "drawing.h"
+#include "guarded.h"
+#include "image_screen.h"
+#include "pointer_state.h"
+#include "qt_host.h"
+#include "render.h"
+#include "views.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+
+namespace vellograph {
+
+namespace {
+
+constexpr int LoaderDelayMs = 66;
+constexpr int Timer1IntervalMs = 1000;
+constexpr int LabelDistanceFromBottom = 30;
+constexpr const char* AboutText = "Vellograph v3.1.1\n"
+                                  "Written by the Vellograph developers\n"
+                                  "https://vellograph.example.org";
+
+QFrame* HiddenPanel(QWidget* parent, const char* name, QRect geometry) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    panel->setGeometry(geometry);
+    panel->hide();
+    return panel;
+}
+
+QWidget* HiddenPicker(QWidget* parent, const char* name, QRect geometry) {
+    auto* picker = new QWidget(parent);
+    picker->setObjectName(name);
+    picker->setGeometry(geometry);
+    picker->hide();
+    return picker;
+}
+
+} // namespace
+
+TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> args,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), dialogs_(dialogs), host_(host),
+      args_(std::move(args)) {
+    setObjectName("MainForm");
+    setWindowTitle("Vellograph");
+    setGeometry(192, 114, 920, 446); // until the window covers the screen
+    CreateComponents();
+    CreateMenu();
+    WireCommands();
+    // Key preview: Esc reaches FormKeyDown whichever control has the focus.
+    qApp->installEventFilter(this);
+    if (host_) {
+        host_->SetBeforePump([this] {
+            if (playbackDepth_ > 0) {
+                ImageScreen->InvalidateAll();
+            }
+        });
+    }
+    RunGuarded(dialogs_, [this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() {
+    if (host_) {
+        host_->SetBeforePump(nullptr);
+    }
+}
+
+void TMainForm::CreateComponents() {
+    ImageScreen = new TImageScreen(this);
+    ImageScreen->setObjectName("ImageScreen");
+    ImageScreen->setGeometry(rect());
+
+    LabelInform = new QLabel("LabelInform", this);
+    LabelInform->setObjectName("LabelInform");
+    QFont labelFont("Comic Sans MS");
+    labelFont.setPixelSize(16);
+    LabelInform->setFont(labelFont);
+    LabelInform->setAutoFillBackground(true); // opaque on the window's colour
+    LabelInform->setGeometry(0, height() - LabelDistanceFromBottom, 92, 23);
+    LabelInform->hide();
+
+    // Placeholders with their design geometry until their own classes land.
+    ImagePenWidth = HiddenPicker(this, "ImagePenWidth", {0, 0, 256, 128});
+    ImagePenColor = HiddenPicker(this, "ImagePenColor", {264, 8, 354, 367});
+    PanelCancel = HiddenPanel(this, "PanelCancel", {8, 136, 201, 65});
+    PanelDelay = HiddenPanel(this, "PanelDelay", {8, 208, 201, 41});
+    PanelTranspForm = HiddenPanel(this, "PanelTranspForm", {8, 256, 545, 73});
+    PanelRotNScal = HiddenPanel(this, "PanelRotNScal", {632, 8, 249, 137});
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(Timer1IntervalMs);
+    TimerLoader = new QTimer(this);
+    TimerLoader->setObjectName("TimerLoader");
+    TimerLoader->setInterval(LoaderDelayMs);
+    TimerLoader->setSingleShot(true);
+
+    OpenDialog1 = {"Открыть векторный рисунок",
+                   "Vellograph Drawing (*.vlgf)|*.vlgf|Text file|*.txt|All files|*.*", "", ""};
+    SaveDialog1 = {"Сохранить векторный рисунок как...",
+                   "Vellograph Drawing (*.vlgf)|*.vlgf|Text file|*.txt|All files|*.*", "vlgf", ""};
+    SaveImageDialog = {"Сохранить скриншот как...", "Bitmap (*.bmp)|*.bmp|Все файлы|*.*", "bmp",
+                       ""};
+}
+
+void TMainForm::WireCommands() {
+    connect(ImageScreen, &TImageScreen::MouseDown, this,
+            Guarded(this, &TMainForm::ImageScreenMouseDown));
+    connect(ImageScreen, &TImageScreen::MouseMove, this,
+            Guarded(this, &TMainForm::ImageScreenMouseMove));
+    connect(ImageScreen, &TImageScreen::MouseUp, this,
+            Guarded(this, &TMainForm::ImageScreenMouseUp));
+    connect(TimerLoader, &QTimer::timeout, this, Guarded(this, &TMainForm::TimerLoaderTimer));
+
+    // Playback.
+    Implement(MMRedraw, &TMainForm::MMRedrawClick);
+    Implement(MMToEnd, &TMainForm::MMToEndClick);
+    Implement(MMDrawSlowly, &TMainForm::MMDrawSlowlyClick);
+    Implement(MMStopRender, &TMainForm::MMStopRenderClick);
+
+    // Files and autosave: MMNewFile, MMOpen, MMSave, MMSaveAs,
+    // MMSaveScreenAs, MMTempSave, MMLoadTemp, MMClearTemp, and Timer1.
+
+    // Pen width and colour pickers: MMPenWidth, MMPenColor.
+
+    // Undo/redo and delay panels: MMPanelCancel, MMPanelDelay.
+
+    // Settings: MMAssociateExt, MMDelAssociateExt, MMTranspForm, MMPanelRotNScal.
+
+    // Shell.
+    Implement(MMAbout, &TMainForm::MMAboutClick);
+    Implement(MMExit, &TMainForm::MMExitClick);
+}
+
+void TMainForm::ShowOnScreen() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->geometry());
+    }
+    showMaximized();
+}
+
+void TMainForm::FormCreate() {
+    ResetView(LiveView);
+    NewDrawing(VecImage);
+    if (args_.empty()) {
+        return; // further arguments are ignored, and so is the rest here
+    }
+    OpenDialog1.FileName = args_.front();
+    if (FileExists(OpenDialog1.FileName)) {
+        LoadDrawing(OpenDialog1.FileName, VecImage);
+        EnableDrawingItems();
+        Timer1->stop();
+        TimerLoader->start();
+    } else {
+        dialogs_.ShowMessage("Файл не найден");
+    }
+}
+
+void TMainForm::TimerLoaderTimer() {
+    TimerLoader->stop();
+    MMRedrawClick();
+}
+
+void TMainForm::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape) {
+        StopRequested = true;
+        close();
+    }
+}
+
+void TMainForm::MMExitClick() {
+    StopRequested = true; // also when the answer is Cancel
+    if (dialogs_.Confirm("Сохранили? Выйти?")) {
+        close();
+    }
+}
+
+void TMainForm::MMAboutClick() {
+    dialogs_.ShowMessage(AboutText);
+}
+
+void TMainForm::PlaceAtPointer(QWidget* widget) {
+    widget->move(ImageScreen->ToLogical(QPointF(PointerX, PointerY)).toPoint());
+    widget->show();
+    widget->raise();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    // Only keys meant for this window: a box or the open menu keep their own Esc.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    RunGuarded(dialogs_, [&] { FormKeyDown(key); });
+    return key == Qt::Key_Escape;
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ImageScreen->setGeometry(rect());
+    LabelInform->move(0, height() - LabelDistanceFromBottom);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // A playback running in a pump would otherwise go on drawing into a
+    // window nobody sees, and keep the process alive until it ends.
+    StopRequested = true;
+    QWidget::closeEvent(event);
+}
+
+} // namespace vellograph

@@ -1,0 +1,165 @@
+// TMainForm: the one window, its components and its event handlers.
+#pragma once
+
+#include "dialogs.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+
+namespace vellograph {
+
+class QtHost;
+class TImageScreen;
+
+// The handlers are named after the control and the event; each is connected
+// through Guarded, so an error ends the handler and reaches the error box.
+// The components are public, as the handlers of every panel reach them.
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    // args is the command line without the program name. host, when given,
+    // is told to refresh the surface as a playback pumps the queue.
+    TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> args,
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    TDialogs& Dialogs() { return dialogs_; }
+
+    // Covers the screen (also without a window manager), then maximizes.
+    void ShowOnScreen();
+
+    // Components, in the order in which they stack.
+    TImageScreen* ImageScreen = nullptr;
+    QLabel* LabelInform = nullptr;
+    QWidget* ImagePenWidth = nullptr;
+    QWidget* ImagePenColor = nullptr;
+    QFrame* PanelCancel = nullptr;
+    QFrame* PanelDelay = nullptr;
+    QFrame* PanelTranspForm = nullptr;
+    QFrame* PanelRotNScal = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* TimerLoader = nullptr;
+    TFileDialog OpenDialog1; // its file name is the current file name
+    TFileDialog SaveDialog1;
+    TFileDialog SaveImageDialog;
+
+    QMenu* PopupMainMenu = nullptr;
+    QAction* MMPenWidth = nullptr;
+    QAction* MMPenColor = nullptr;
+    QAction* MMPanelCancel = nullptr;
+    QAction* MMPanelDelay = nullptr;
+    QAction* N3 = nullptr;
+    QAction* MMNewFile = nullptr;
+    QAction* MMOpen = nullptr;
+    QAction* MMSave = nullptr;
+    QAction* MMSaveAs = nullptr;
+    QAction* MMSaveScreenAs = nullptr;
+    QAction* N1 = nullptr;
+    QAction* MMTempSave = nullptr;
+    QAction* MMLoadTemp = nullptr;
+    QAction* MMClearTemp = nullptr;
+    QAction* MMRedraw = nullptr;
+    QAction* MMToEnd = nullptr;
+    QAction* MMDrawSlowly = nullptr;
+    QAction* MMStopRender = nullptr;
+    QMenu* MMSettings = nullptr;
+    QAction* MMAssociateExt = nullptr;
+    QAction* MMDelAssociateExt = nullptr;
+    QAction* N4 = nullptr;
+    QAction* MMTranspForm = nullptr;
+    QAction* MMPanelRotNScal = nullptr;
+    QAction* MMAbout = nullptr;
+    QAction* N2 = nullptr;
+    QAction* MMExit = nullptr;
+
+    // Start-up and shell (main_form.cpp).
+    void FormCreate();
+    void TimerLoaderTimer();
+    void FormKeyDown(int key);
+    void MMExitClick();
+    void MMAboutClick();
+
+    // Strokes (stroke_handlers.cpp). Positions are surface pixels.
+    void ImageScreenMouseDown(Qt::MouseButton button, int x, int y);
+    void ImageScreenMouseMove(int x, int y);
+    void ImageScreenMouseUp(Qt::MouseButton button, int x, int y);
+
+    // Playback (playback_commands.cpp).
+    void MMRedrawClick();
+    void MMToEndClick();
+    void MMDrawSlowlyClick();
+    void MMStopRenderClick();
+
+    // Commands that arrive with their own files: file commands and autosave,
+    // the pickers, the undo/redo and delay panels, the scale/rotation and
+    // transparency panels, the file association. Each is defined there and
+    // switched on with one Implement line in WireCommands.
+    void MMPenWidthClick();
+    void MMPenColorClick();
+    void MMPanelCancelClick();
+    void MMPanelDelayClick();
+    void MMNewFileClick();
+    void MMOpenClick();
+    void MMSaveClick();
+    void MMSaveAsClick();
+    void MMSaveScreenAsClick();
+    void MMTempSaveClick();
+    void MMLoadTempClick();
+    void MMClearTempClick();
+    void MMAssociateExtClick();
+    void MMDelAssociateExtClick();
+    void MMTranspFormClick();
+    void MMPanelRotNScalClick();
+    void Timer1Timer();
+
+    // Enables MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel and
+    // MMPanelDelay; nothing disables them again. An item whose command is
+    // not built yet stays disabled all the same.
+    void EnableDrawingItems();
+    bool DrawingItemsEnabled() const { return drawingItemsEnabled_; }
+    // True once a command is connected to the item.
+    bool IsImplemented(const QAction* item) const;
+
+    // Clears the surface in white and shows it.
+    void ClearScreen();
+    // Plays records start..end of the drawing through LiveView onto the
+    // surface, refreshing the screen at every pump of the queue.
+    void PlayRecords(std::int32_t start, std::int32_t end);
+    // Puts a panel or picker's top-left corner at the latest press and shows it.
+    void PlaceAtPointer(QWidget* widget);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateMenu();
+    void WireCommands();
+    // Connects the item's command; from then on the item follows the enabling rule.
+    void Implement(QAction* item, void (TMainForm::*handler)());
+    void UpdateItemStates();
+    // The scale/rotation panel's frame preview: a left drag while that panel
+    // is visible moves the frame instead of drawing.
+    void FramePreviewMove();
+
+    TDialogs& dialogs_;
+    QtHost* host_;
+    std::vector<std::string> args_;
+    std::vector<const QAction*> implemented_;
+    bool drawingItemsEnabled_ = false;
+    int playbackDepth_ = 0;
+};
+
+} // namespace vellograph

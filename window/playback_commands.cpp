@@ -1,0 +1,47 @@
+// The playback commands of the menu: "Перерисовать", "В конец", "Медленно", "СТОП".
+#include "main_form.h"
+
+#include "image_screen.h"
+#include "render.h"
+#include "views.h"
+
+namespace vellograph {
+
+void TMainForm::ClearScreen() {
+    ClearSurface(ImageScreen->Canvas(), ClearColor);
+    ImageScreen->InvalidateAll();
+}
+
+void TMainForm::PlayRecords(std::int32_t start, std::int32_t end) {
+    // While this is above zero, every pump first refreshes the screen, so
+    // Pace sets how many records appear per refresh.
+    struct Playing {
+        TMainForm* form;
+        explicit Playing(TMainForm* f) : form(f) { ++form->playbackDepth_; }
+        ~Playing() {
+            --form->playbackDepth_;
+            form->ImageScreen->InvalidateAll(); // what was drawn after the last pump
+        }
+    } playing(this);
+    RenderDrawing(ImageScreen->Canvas(), VecImage, LiveView.OriginX, LiveView.OriginY, start, end,
+                  LiveView.Scale, LiveView.Angle);
+}
+
+void TMainForm::MMRedrawClick() {
+    ClearScreen();
+    PlayRecords(0, VecImage.LastIndex);
+}
+
+void TMainForm::MMToEndClick() {
+    PlayToEnd();
+}
+
+void TMainForm::MMDrawSlowlyClick() {
+    PlaySlowly();
+}
+
+void TMainForm::MMStopRenderClick() {
+    RequestStop();
+}
+
+} // namespace vellograph

@@ -1,0 +1,79 @@
+// Real message, confirmation and error boxes, and the file dialogs.
+#include "qt_dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace vellograph {
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int RunBox(QWidget* parent, QMessageBox::Icon icon, const char* title, const std::string& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, QString::fromUtf8(title), FromUtf8(text), buttons, parent);
+    box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
+} // namespace
+
+void TQtDialogs::ShowMessage(const std::string& text) {
+    RunBox(parent_, QMessageBox::NoIcon, "Vellograph", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TQtDialogs::Confirm(const std::string& text) {
+    // Cancel, Esc and closing the box all answer Cancel.
+    return RunBox(parent_, QMessageBox::Question, "Confirm", text,
+                  QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void TQtDialogs::ShowError(const std::string& text) {
+    RunBox(parent_, QMessageBox::Critical, "Vellograph", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+std::optional<std::string> TQtDialogs::OpenFileName(const TFileDialogRequest& request) {
+    return RunFileDialog(request, true);
+}
+
+std::optional<std::string> TQtDialogs::SaveFileName(const TFileDialogRequest& request) {
+    return RunFileDialog(request, false);
+}
+
+std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& request, bool open) {
+    QFileDialog dialog(parent_, FromUtf8(request.Title));
+    // The same dialog everywhere; the callers ask about overwriting and check
+    // that the file exists themselves.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
+    for (const std::string& entry : NameFilters(request.Filter)) {
+        filters << FromUtf8(entry);
+    }
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.front());
+    }
+    if (!request.DefaultExt.empty()) {
+        dialog.setDefaultSuffix(FromUtf8(request.DefaultExt));
+    }
+    if (!request.FileName.empty()) {
+        // Paths are bytes; the locale's file name codec brings them back intact.
+        const QString name = QFile::decodeName(QByteArray::fromStdString(request.FileName));
+        dialog.setDirectory(QFileInfo(name).absolutePath());
+        dialog.selectFile(QFileInfo(name).fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+} // namespace vellograph

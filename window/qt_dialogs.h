@@ -1,0 +1,28 @@
+// The dialogs interface with real Qt boxes and file dialogs.
+#pragma once
+
+#include "dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vellograph {
+
+class TQtDialogs : public TDialogs {
+public:
+    // Boxes are top-level windows kept above the parent, once one is set.
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    void ShowMessage(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    std::optional<std::string> OpenFileName(const TFileDialogRequest& request) override;
+    std::optional<std::string> SaveFileName(const TFileDialogRequest& request) override;
+
+private:
+    std::optional<std::string> RunFileDialog(const TFileDialogRequest& request, bool open);
+
+    QPointer<QWidget> parent_;
+};
+
+} // namespace vellograph
