@@ -137,7 +137,9 @@ void TMainForm::WireCommands() {
 
     // Undo/redo and delay panels: MMPanelCancel, MMPanelDelay.
 
-    // Settings: MMAssociateExt, MMDelAssociateExt, MMTranspForm, MMPanelRotNScal.
+    // Settings: MMTranspForm, MMPanelRotNScal.
+    Implement(MMAssociateExt, &TMainForm::MMAssociateExtClick);
+    Implement(MMDelAssociateExt, &TMainForm::MMDelAssociateExtClick);
 
     // Shell.
     Implement(MMAbout, &TMainForm::MMAboutClick);
