@@ -12,11 +12,11 @@ using namespace vellograph;
 
 namespace {
 
-std::vector<std::string> CapturedWarnings;
+std::vector<std::string> Warnings;
 
 void CaptureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg) {
-        CapturedWarnings.push_back(message.toStdString());
+        Warnings.push_back(message.toStdString());
     }
 }
 
@@ -24,7 +24,7 @@ class TransparencyTest : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        CapturedWarnings.clear();
+        Warnings.clear();
         previous_ = qInstallMessageHandler(CaptureWarnings);
         MakeShownForm();
     }
@@ -33,10 +33,7 @@ protected:
         FormTest::TearDown();
     }
 
-    void Open() {
-        ASSERT_TRUE(form->MMTranspForm->isEnabled());
-        form->MMTranspForm->trigger();
-    }
+    void Open() { form->MMTranspForm->trigger(); }
     void ClickBox() { QTest::mouseClick(form->CheckBoxTrForm, Qt::LeftButton); }
     std::string Caption() const { return form->CheckBoxTrForm->text().toStdString(); }
 
@@ -46,20 +43,18 @@ private:
 
 } // namespace
 
-TEST_F(TransparencyTest, FirstOpeningJumpsTheBarTo255AndLeavesTheWindowOpaque) {
+TEST_F(TransparencyTest, FirstOpeningJumpsTheBarTo255AndOkOnlyHides) {
+    ASSERT_TRUE(form->MMTranspForm->isEnabled());
     EXPECT_EQ(form->TrackBarTranspForm->value(), 1); // the design position
     PointerX = 30;
     PointerY = 40;
     Open();
-    EXPECT_TRUE(form->PanelTranspForm->isVisible());
     EXPECT_EQ(form->PanelTranspForm->pos(), QPoint(30, 40));
     EXPECT_EQ(form->TrackBarTranspForm->value(), 255);
     EXPECT_EQ(Caption(), "Прозрачность: 255");
     EXPECT_FALSE(form->CheckBoxTrForm->isChecked());
-    EXPECT_FALSE(form->AlphaBlend());
     EXPECT_EQ(form->AlphaBlendValue(), 255);
     EXPECT_EQ(form->windowOpacity(), 1.0);
-
     QTest::mouseClick(form->ButtonTrFormOk, Qt::LeftButton);
     EXPECT_FALSE(form->PanelTranspForm->isVisible());
 }
@@ -68,27 +63,24 @@ TEST_F(TransparencyTest, DraggingBelowSevenWithTheBoxTickedStopsAtSeven) {
     Open();
     ClickBox();
     EXPECT_TRUE(form->AlphaBlend());
-    // Every value the level takes on the way, seen from a later slot.
-    std::vector<int> levels;
+    std::vector<int> levels; // seen from a slot after the handler's
     QObject::connect(form->TrackBarTranspForm, &QSlider::valueChanged, form.get(),
                      [&] { levels.push_back(form->AlphaBlendValue()); });
-    form->TrackBarTranspForm->setFocus();
     QTest::keyClick(form->TrackBarTranspForm, Qt::Key_Home); // to the minimum, 1
     EXPECT_EQ(form->TrackBarTranspForm->value(), 7);
     EXPECT_EQ(Caption(), "Прозрачность: 7");
     EXPECT_EQ(form->AlphaBlendValue(), 7);
     EXPECT_EQ(form->windowOpacity(), 7 / 255.0);
-    // The nested run for 7 finishes before the slots of the move to 1 go on.
+    // The nested run for 7 ends before the move to 1 reaches later slots.
     EXPECT_EQ(levels, (std::vector<int>{7, 7}));
 }
 
-TEST_F(TransparencyTest, TheBoxSwitchesTheStoredLevelOnAndOff) {
+TEST_F(TransparencyTest, TheBoxSwitchesTheStoredLevelOnAndOffQuietly) {
     Open();
     form->TrackBarTranspForm->setValue(100); // as a drag with the box clear
     EXPECT_EQ(Caption(), "Прозрачность: 100");
     EXPECT_EQ(form->AlphaBlendValue(), 100);
     EXPECT_EQ(form->windowOpacity(), 1.0);
-
     ClickBox();
     EXPECT_EQ(form->windowOpacity(), 100 / 255.0);
     ClickBox();
@@ -97,19 +89,8 @@ TEST_F(TransparencyTest, TheBoxSwitchesTheStoredLevelOnAndOff) {
     ClickBox();
     EXPECT_EQ(form->windowOpacity(), 100 / 255.0);
 
-    // Changed from elsewhere, the properties show in the panel when it opens.
-    QTest::mouseClick(form->ButtonTrFormOk, Qt::LeftButton);
-    form->SetAlphaBlendValue(40);
-    EXPECT_EQ(form->windowOpacity(), 40 / 255.0);
-    form->SetAlphaBlend(false);
-    Open();
-    EXPECT_EQ(form->TrackBarTranspForm->value(), 40);
-    EXPECT_FALSE(form->CheckBoxTrForm->isChecked());
-    EXPECT_EQ(Caption(), "Прозрачность: 40");
-    EXPECT_EQ(form->windowOpacity(), 1.0);
-
     // Platforms without per-window alpha keep quiet about it.
-    for (const std::string& warning : CapturedWarnings) {
+    for (const std::string& warning : Warnings) {
         EXPECT_EQ(warning.find("opacity"), std::string::npos) << warning;
     }
 }
@@ -118,12 +99,10 @@ TEST_F(TransparencyTest, ATranslucentWindowStillTakesTheMenuAndEsc) {
     Open();
     ClickBox();
     form->TrackBarTranspForm->setValue(7);
-    ASSERT_LT(form->windowOpacity(), 0.1);
     QTest::mousePress(form->ImageScreen, Qt::RightButton, {}, QPoint(200, 200));
     EXPECT_TRUE(form->PopupMainMenu->isVisible());
     form->PopupMainMenu->hide();
     QTest::mouseRelease(form->ImageScreen, Qt::RightButton, {}, QPoint(200, 200));
-
     QTest::keyClick(form->TrackBarTranspForm, Qt::Key_Escape);
     EXPECT_TRUE(StopRequested);
     EXPECT_FALSE(form->isVisible());
