@@ -98,6 +98,8 @@ void TMainForm::CreateComponents() {
     PanelDelay = HiddenPanel(this, "PanelDelay", {8, 208, 201, 41});
     PanelTranspForm = HiddenPanel(this, "PanelTranspForm", {8, 256, 545, 73});
     PanelRotNScal = HiddenPanel(this, "PanelRotNScal", {632, 8, 249, 137});
+    BuildPanelTranspForm();
+    BuildPanelRotNScal();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -137,9 +139,11 @@ void TMainForm::WireCommands() {
 
     // Undo/redo and delay panels: MMPanelCancel, MMPanelDelay.
 
-    // Settings: MMTranspForm, MMPanelRotNScal.
+    // Settings.
     Implement(MMAssociateExt, &TMainForm::MMAssociateExtClick);
     Implement(MMDelAssociateExt, &TMainForm::MMDelAssociateExtClick);
+    Implement(MMTranspForm, &TMainForm::MMTranspFormClick);
+    Implement(MMPanelRotNScal, &TMainForm::MMPanelRotNScalClick);
 
     // Shell.
     Implement(MMAbout, &TMainForm::MMAboutClick);

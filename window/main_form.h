@@ -10,9 +10,12 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPushButton;
+class QSlider;
 class QTimer;
 
 namespace vellograph {
@@ -122,6 +125,35 @@ public:
     void MMPanelRotNScalClick();
     void Timer1Timer();
 
+    // The scale/rotation panel's controls and handlers (rot_scale_panel.cpp).
+    QSlider* TrackBarScale = nullptr;  // position p: scale p / 20
+    QSlider* TrackBarRotate = nullptr; // position p: angle p / 10 radians
+    QPushButton* ButtonRNScalCancel = nullptr;
+    QPushButton* ButtonRNScalOk = nullptr;
+    QPushButton* ButtonScalToDef = nullptr;
+    QPushButton* ButtonFitToScreen = nullptr;
+    void TrackBarScaleChange();
+    void TrackBarRotateChange();
+    void ButtonRNScalCancelClick();
+    void ButtonRNScalOkClick();
+    void ButtonScalToDefClick();
+    void ButtonFitToScreenClick();
+
+    // The transparency panel's controls and handlers (transparency_panel.cpp).
+    QSlider* TrackBarTranspForm = nullptr;
+    QPushButton* ButtonTrFormOk = nullptr;
+    QCheckBox* CheckBoxTrForm = nullptr;
+    void TrackBarTranspFormChange();
+    void CheckBoxTrFormClick();
+    void ButtonTrFormOkClick();
+    // The window's translucency, in effect at once: the level (255 opaque)
+    // applies while AlphaBlend is on. Setting the value a property already
+    // has does nothing.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool on);
+    std::uint8_t AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(std::uint8_t value);
+
     // Enables MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel and
     // MMPanelDelay; nothing disables them again. An item whose command is
     // not built yet stays disabled all the same.
@@ -153,6 +185,9 @@ private:
     // The scale/rotation panel's frame preview: a left drag while that panel
     // is visible moves the frame instead of drawing.
     void FramePreviewMove();
+    // Fill the placeholder frames with their controls and connect them.
+    void BuildPanelRotNScal();
+    void BuildPanelTranspForm();
 
     TDialogs& dialogs_;
     QtHost* host_;
@@ -160,6 +195,8 @@ private:
     std::vector<const QAction*> implemented_;
     bool drawingItemsEnabled_ = false;
     int playbackDepth_ = 0;
+    bool alphaBlend_ = false;
+    std::uint8_t alphaBlendValue_ = 255;
 };
 
 } // namespace vellograph

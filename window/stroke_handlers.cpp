@@ -100,8 +100,4 @@ void TMainForm::ImageScreenMouseUp(Qt::MouseButton button, int /*x*/, int /*y*/)
     }
 }
 
-void TMainForm::FramePreviewMove() {
-    // The scale/rotation panel moves its preview frame to (PointerX, PointerY) here.
-}
-
 } // namespace vellograph

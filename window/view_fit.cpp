@@ -5,27 +5,31 @@
 #include "host.h"
 #include "render.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <vector>
 
 namespace vellograph {
 
+std::array<TPoint, 5> ViewFrameCorners(const TViewParams& view) {
+    const TViewMapper mapper(view);
+    return {mapper.map(0, 0), mapper.map(view.ExtentX, 0), mapper.map(view.ExtentX, view.ExtentY),
+            mapper.map(0, view.ExtentY), mapper.map(0, 0)};
+}
+
 void DrawViewFrame(TCanvas& canvas, const TViewParams& view, TColor color) {
     canvas.setPenColor(color);
     canvas.setPenWidth(1);
-    const TViewMapper mapper(view);
-    const TPoint corners[] = {mapper.map(0, 0), mapper.map(view.ExtentX, 0), mapper.map(view.ExtentX, view.ExtentY),
-                              mapper.map(0, view.ExtentY), mapper.map(0, 0)};
+    const std::array<TPoint, 5> corners = ViewFrameCorners(view);
     canvas.moveTo(corners[0].x, corners[0].y);
     for (int i = 1; i < 5; ++i) {
         canvas.lineTo(corners[i].x, corners[i].y);
     }
 }
 
-std::string FormatScale(double value, char decimalSeparator) {
+std::string FormatScale(double value, const std::string& decimalSeparator) {
     if (!std::isfinite(value)) {
         return std::isnan(value) ? "NAN" : (value > 0 ? "INF" : "-INF");
     }
@@ -76,13 +80,14 @@ std::string FormatScale(double value, char decimalSeparator) {
     return out;
 }
 
-void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth, int surfaceHeight,
-                    char decimalSeparator) {
+void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
+                    int surfaceHeight, const std::string& decimalSeparator) {
     // Handlers run from the pumps may change the drawing; scan a snapshot.
     const std::int32_t lastIndex = drawing.LastIndex;
-    const std::size_t count = std::min(drawing.Commands.size(), static_cast<std::size_t>(lastIndex + 1));
-    const std::vector<TDrawCommand> records(drawing.Commands.begin(),
-                                            drawing.Commands.begin() + static_cast<std::ptrdiff_t>(count));
+    const std::size_t count =
+        std::min(drawing.Commands.size(), static_cast<std::size_t>(lastIndex + 1));
+    const std::vector<TDrawCommand> records(
+        drawing.Commands.begin(), drawing.Commands.begin() + static_cast<std::ptrdiff_t>(count));
     TPointBox box;
     for (std::size_t i = 0; i < records.size(); ++i) {
         box.add(records[i]);
@@ -105,11 +110,11 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
     view.ExtentY = maxY;
     view.Angle = 0.0;
     view.Scale = scale;
-    CurrentHost().ShowMessage("X=" + std::to_string(minX) + " Y=" + std::to_string(minY) + "\nW=" +
-                              std::to_string(maxX) + " H=" + std::to_string(maxY) + "\nScale=" +
-                              FormatScale(scale, decimalSeparator));
-    view.OriginX = TruncToInt32(-minX * view.Scale);
-    view.OriginY = TruncToInt32(-minY * view.Scale);
+    CurrentHost().ShowMessage("X=" + std::to_string(minX) + " Y=" + std::to_string(minY) +
+                              "\nW=" + std::to_string(maxX) + " H=" + std::to_string(maxY) +
+                              "\nScale=" + FormatScale(scale, decimalSeparator));
+    view.OriginX = TruncToInt32(-minX * scale);
+    view.OriginY = TruncToInt32(-minY * scale);
 }
 
 } // namespace vellograph

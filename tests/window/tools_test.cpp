@@ -180,9 +180,10 @@ TEST(FormatScale, ShortestFormWithFifteenDigits) {
                  {1.0 / 3, "0.333333333333333"}, {0.000001234, "1.234E-6"}, {123456789.123, "123456789.123"},
                  {0.00001, "0.00001"},      {1e15, "1E15"},           {2.0 / 3 * 1e5, "66666.6666666667"}};
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatScale(c.value, '.'), c.text) << c.value;
+        EXPECT_EQ(FormatScale(c.value, "."), c.text) << c.value;
     }
-    EXPECT_EQ(FormatScale(13.66, ','), "13,66");
+    EXPECT_EQ(FormatScale(13.66, ","), "13,66");
+    EXPECT_EQ(FormatScale(0.5, "٫"), "0٫5"); // a separator beyond ASCII
 }
 
 TEST(ComputeFitView, FitsTheWorkedExample) {
@@ -190,7 +191,7 @@ TEST(ComputeFitView, FitsTheWorkedExample) {
     HostScope scope(&host);
     StopRequested = false;
     TViewParams view = DefaultView;
-    ComputeFitView(view, DrawingWithPoints({{10, 20}, {110, 70}, {50, 50}}), 1366, 768, '.');
+    ComputeFitView(view, DrawingWithPoints({{10, 20}, {110, 70}, {50, 50}}), 1366, 768, ".");
     EXPECT_DOUBLE_EQ(view.Scale, 1366.0 / 100);
     EXPECT_EQ(view.OriginX, -136);
     EXPECT_EQ(view.OriginY, -273);
@@ -208,14 +209,14 @@ TEST(ComputeFitView, DegenerateBoxesNeverGiveABadScale) {
     const TViewParams start{1366, 768, 5, 6, 0.5, 3.0};
     for (const auto& points : std::vector<std::vector<std::pair<int, int>>>{{}, {{40, 40}}, {{40, 40}, {40, 40}}}) {
         TViewParams view = start;
-        ComputeFitView(view, DrawingWithPoints(points), 1366, 768, '.');
+        ComputeFitView(view, DrawingWithPoints(points), 1366, 768, ".");
         EXPECT_EQ(view.Scale, start.Scale);
         EXPECT_EQ(view.OriginX, start.OriginX);
     }
     EXPECT_TRUE(host.messages.empty());
 
     TViewParams view = start; // one shared X: fit by the height alone
-    ComputeFitView(view, DrawingWithPoints({{40, 0}, {40, 384}}), 1366, 768, '.');
+    ComputeFitView(view, DrawingWithPoints({{40, 0}, {40, 384}}), 1366, 768, ".");
     EXPECT_EQ(view.Scale, 2.0);
     EXPECT_EQ(view.OriginX, -80);
 }
@@ -232,20 +233,20 @@ TEST(ComputeFitView, StopEndsTheScanWithTheBoxSoFar) {
 
     StopRequested = false;
     TViewParams view = DefaultView;
-    ComputeFitView(view, drawing, 600, 400, '.');
+    ComputeFitView(view, drawing, 600, 400, ".");
     EXPECT_EQ(view.ExtentX, 300);
 
     host.pumps = 0;
     host.onPump = [&] { StopRequested = host.pumps == 2; }; // during the pump after record 4096
     view = DefaultView;
-    ComputeFitView(view, drawing, 600, 400, '.');
+    ComputeFitView(view, drawing, 600, 400, ".");
     EXPECT_EQ(view.ExtentX, 100);
     EXPECT_FALSE(StopRequested);
 
     host.onPump = nullptr;
     StopRequested = true; // stale: ends after record 0, which holds no point
     view = DefaultView;
-    ComputeFitView(view, drawing, 600, 400, '.');
+    ComputeFitView(view, drawing, 600, 400, ".");
     EXPECT_EQ(view.Scale, 1.0);
     EXPECT_FALSE(StopRequested);
 }
