@@ -39,14 +39,6 @@ QFrame* HiddenPanel(QWidget* parent, const char* name, QRect geometry) {
     return panel;
 }
 
-QWidget* HiddenPicker(QWidget* parent, const char* name, QRect geometry) {
-    auto* picker = new QWidget(parent);
-    picker->setObjectName(name);
-    picker->setGeometry(geometry);
-    picker->hide();
-    return picker;
-}
-
 } // namespace
 
 TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> args,
@@ -91,11 +83,11 @@ void TMainForm::CreateComponents() {
     LabelInform->setGeometry(0, height() - LabelDistanceFromBottom, 92, 23);
     LabelInform->hide();
 
+    CreatePenWidthPicker();
+    CreatePenColorPicker();
+    CreateUndoPanel();
+    CreateDelayPanel();
     // Placeholders with their design geometry until their own classes land.
-    ImagePenWidth = HiddenPicker(this, "ImagePenWidth", {0, 0, 256, 128});
-    ImagePenColor = HiddenPicker(this, "ImagePenColor", {264, 8, 354, 367});
-    PanelCancel = HiddenPanel(this, "PanelCancel", {8, 136, 201, 65});
-    PanelDelay = HiddenPanel(this, "PanelDelay", {8, 208, 201, 41});
     PanelTranspForm = HiddenPanel(this, "PanelTranspForm", {8, 256, 545, 73});
     PanelRotNScal = HiddenPanel(this, "PanelRotNScal", {632, 8, 249, 137});
     BuildPanelTranspForm();
@@ -135,9 +127,13 @@ void TMainForm::WireCommands() {
     // Files and autosave: MMNewFile, MMOpen, MMSave, MMSaveAs,
     // MMSaveScreenAs, MMTempSave, MMLoadTemp, MMClearTemp, and Timer1.
 
-    // Pen width and colour pickers: MMPenWidth, MMPenColor.
+    // Pen width and colour pickers.
+    Implement(MMPenWidth, &TMainForm::MMPenWidthClick);
+    Implement(MMPenColor, &TMainForm::MMPenColorClick);
 
-    // Undo/redo and delay panels: MMPanelCancel, MMPanelDelay.
+    // Undo/redo and delay panels.
+    Implement(MMPanelCancel, &TMainForm::MMPanelCancelClick);
+    Implement(MMPanelDelay, &TMainForm::MMPanelDelayClick);
 
     // Settings.
     Implement(MMAssociateExt, &TMainForm::MMAssociateExtClick);

@@ -13,6 +13,7 @@ class QAction;
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSlider;
@@ -21,6 +22,7 @@ class QTimer;
 namespace vellograph {
 
 class QtHost;
+class TCanvasImage;
 class TImageScreen;
 
 // The handlers are named after the control and the event; each is connected
@@ -44,8 +46,8 @@ public:
     // Components, in the order in which they stack.
     TImageScreen* ImageScreen = nullptr;
     QLabel* LabelInform = nullptr;
-    QWidget* ImagePenWidth = nullptr;
-    QWidget* ImagePenColor = nullptr;
+    TCanvasImage* ImagePenWidth = nullptr;
+    TCanvasImage* ImagePenColor = nullptr;
     QFrame* PanelCancel = nullptr;
     QFrame* PanelDelay = nullptr;
     QFrame* PanelTranspForm = nullptr;
@@ -55,6 +57,18 @@ public:
     TFileDialog OpenDialog1; // its file name is the current file name
     TFileDialog SaveDialog1;
     TFileDialog SaveImageDialog;
+
+    // PanelCancel's components (undo_panel.cpp).
+    QPushButton* ButtonBckwrd = nullptr;
+    QPushButton* ButtonCancelAccept = nullptr;
+    QPushButton* ButtonFrwrd = nullptr;
+    QLabel* LabelUndoStep = nullptr;
+    QLineEdit* EditUndoStep = nullptr;
+    // PanelDelay's components (delay_panel.cpp).
+    QLabel* LabelDelay = nullptr;
+    QLineEdit* EditDelay = nullptr;
+    QPushButton* ButtonDelay = nullptr;
+    QPushButton* ButtonDelayClose = nullptr;
 
     QMenu* PopupMainMenu = nullptr;
     QAction* MMPenWidth = nullptr;
@@ -102,6 +116,20 @@ public:
     void MMToEndClick();
     void MMDrawSlowlyClick();
     void MMStopRenderClick();
+
+    // Pen width and colour pickers (pen_width_picker.cpp, pen_color_picker.cpp).
+    // Positions are picture pixels.
+    void ImagePenWidthMouseMove(int x, int y);
+    void ImagePenWidthMouseDown(Qt::MouseButton button, int x, int y);
+    void ImagePenColorMouseMove(int x, int y);
+    void ImagePenColorMouseDown(Qt::MouseButton button, int x, int y);
+
+    // Undo/redo and delay panels (undo_panel.cpp, delay_panel.cpp).
+    void ButtonBckwrdClick();
+    void ButtonFrwrdClick();
+    void ButtonCancelAcceptClick();
+    void ButtonDelayClick();
+    void ButtonDelayCloseClick();
 
     // Commands that arrive with their own files: file commands and autosave,
     // the pickers, the undo/redo and delay panels, the scale/rotation and
@@ -178,6 +206,13 @@ protected:
 private:
     void CreateComponents();
     void CreateMenu();
+    void CreatePenWidthPicker();
+    void CreatePenColorPicker();
+    void CreateUndoPanel();
+    void CreateDelayPanel();
+    // Shows a panel or picker at the latest press, keeping the design's
+    // stacking: panels above pickers, later components above earlier ones.
+    void ShowTool(QWidget* tool);
     void WireCommands();
     // Connects the item's command; from then on the item follows the enabling rule.
     void Implement(QAction* item, void (TMainForm::*handler)());

@@ -76,7 +76,7 @@ TEST_F(FormTest, DrawingItemsWaitForADrawingAndUnbuiltCommandsStayOff) {
                 << item->objectName().toStdString();
         }
     }
-    EXPECT_FALSE(form->MMPenWidth->isEnabled()); // its picker is not built yet
+    EXPECT_TRUE(form->MMPenWidth->isEnabled());
 }
 
 TEST_F(FormTest, RedrawClearsTheSurfaceAndPlaysTheWholeDrawing) {

@@ -1,0 +1,43 @@
+// The pen width picker: the pointer's position over it sets PenWidth, a
+// click records the width.
+#include "canvas_image.h"
+#include "guarded.h"
+#include "main_form.h"
+#include "pen_width_picture.h"
+#include "recording.h"
+#include "render.h"
+#include "views.h"
+
+namespace vellograph {
+
+void TMainForm::CreatePenWidthPicker() {
+    ImagePenWidth = new TCanvasImage(PenWidthPictureWidth, PenWidthPictureHeight, this);
+    ImagePenWidth->setObjectName("ImagePenWidth");
+    ImagePenWidth->move(0, 0);
+    ImagePenWidth->hide();
+    connect(ImagePenWidth, &TCanvasImage::MouseMove, this,
+            Guarded(this, &TMainForm::ImagePenWidthMouseMove));
+    connect(ImagePenWidth, &TCanvasImage::MouseDown, this,
+            Guarded(this, &TMainForm::ImagePenWidthMouseDown));
+}
+
+void TMainForm::MMPenWidthClick() {
+    // The picture stays as it was last shown until the pointer moves over it.
+    ShowTool(ImagePenWidth);
+}
+
+void TMainForm::ImagePenWidthMouseMove(int x, int /*y*/) {
+    PenWidth = PenWidthFromPickerX(x, PenWidthPictureWidth);
+    DrawPenWidthPreview(ImagePenWidth->Canvas(), PenWidthPictureWidth, PenWidthPictureHeight);
+    ImagePenWidth->update();
+}
+
+void TMainForm::ImagePenWidthMouseDown(Qt::MouseButton button, int /*x*/, int /*y*/) {
+    // Every click records, even an unchanged width; only the left one closes.
+    AddCommand(VecImage, PenWidth, 0, 0, 0, NoIndex, LiveView.Scale, 0, CmdPenWidth);
+    if (button == Qt::LeftButton) {
+        ImagePenWidth->hide();
+    }
+}
+
+} // namespace vellograph

@@ -1,0 +1,23 @@
+// The undo/redo and delay panels' state and the reading of their fields.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vellograph {
+
+// LastIndex when the undo panel was last opened; 0 at start.
+extern std::int32_t RedoLimit;
+
+inline constexpr std::int32_t MinUndoStep = 1;
+// Four times what the panel's label promises; kept, as users may rely on it.
+inline constexpr std::int32_t MaxUndoStep = 8192;
+inline constexpr std::int32_t MinDelayMs = 10;
+inline constexpr std::int32_t MaxDelayMs = 10000;
+
+// The field read as an integer and clamped; text that is no integer throws
+// the conversion error before anything changes.
+std::int32_t UndoStepFromText(const std::string& text);
+std::int32_t DelayFromText(const std::string& text);
+
+} // namespace vellograph
