@@ -92,8 +92,29 @@ TEST(ExportWrite, ReplacesTheTargetWholeKeepingModeAndLinks) {
     ::lstat((dir / "link.png").c_str(), &st);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 
+    // A dangling link gets its file; the link stays.
+    ASSERT_EQ(::symlink("later.png", (dir / "ahead.png").c_str()), 0);
+    WriteFileReplacing(dir / "ahead.png", "made");
+    EXPECT_EQ(ReadBytes(dir / "later.png"), "made");
+
     // The input under another name is no output.
     ASSERT_EQ(::link(target.c_str(), (dir / "hard.png").c_str()), 0);
     EXPECT_THROW(RefuseToOverwrite(target, dir / "hard.png"), CliError);
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"hard.png", "link.png", "out.png"}));
+
+    // A read-only file stays as it is, for root too, and so does a FIFO.
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0666), 0);
+    for (const char* name : {"out.png", "fifo.png"}) {
+        try {
+            WriteFileReplacing(dir / name, "refused");
+            ADD_FAILURE() << name;
+        } catch (const CliError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + dir / name + "\". ", 0),
+                      0u)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(ReadBytes(target), "via link");
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"ahead.png", "fifo.png", "hard.png",
+                                                    "later.png", "link.png", "out.png"}));
 }

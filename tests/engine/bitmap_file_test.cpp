@@ -159,12 +159,14 @@ TEST_F(BitmapFile, ReadOnlyFilesAndFoldersAreLeftAlone) {
     std::ofstream(dir / "kept.bmp") << "keep me";
     fs::create_directory(dir / "sub");
     const TCanvas canvas(4, 4);
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not hold back root";
-    }
-    // A read-only file is not replaced, and a read-only folder takes nothing.
+    // A read-only file is not replaced, by root either.
     fs::permissions(dir / "kept.bmp", fs::perms::owner_read);
     EXPECT_EQ(SaveBitmapFile(canvas, (dir / "kept.bmp").string()).reason, "Permission denied");
+    EXPECT_EQ(Read(dir / "kept.bmp").size(), 7u);
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "folder permissions do not hold back root";
+    }
+    // A read-only folder takes nothing.
     fs::permissions(dir / "sub", fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_EQ(SaveBitmapFile(canvas, (dir / "sub" / "x.bmp").string()).reason, "Permission denied");
     EXPECT_EQ(Read(dir / "kept.bmp").size(), 7u);
