@@ -40,8 +40,8 @@ std::string Quoted(std::string_view text);
 enum class Report {
     // "vellograph-cli NAME: message", and the usage after a usage error.
     Named,
-    // One line each: "vellograph-cli: message", and for a usage error
-    // "vellograph-cli: NAME: message (see vellograph-cli --help)".
+    // render's form, one line each: "vellograph-cli: message", and for a
+    // usage error "vellograph-cli: NAME: message (see vellograph-cli --help)".
     OneLine,
 };
 
@@ -99,7 +99,8 @@ SurfaceOptions ReadSurfaceOptions(const ParsedArgs& parsed, const SurfaceLimits&
 // Reading and writing, in cli_io.cpp.
 
 // What ReadDrawing makes of a file shorter than the 36-byte header: the
-// program loads it like any other, the export commands refuse it.
+// window (and so render) loads it like any other file, the export commands
+// refuse it as no drawing.
 enum class ShortFiles { Refused, Loaded };
 
 // Loads a drawing with LoadDrawing, starting from a new drawing as the
