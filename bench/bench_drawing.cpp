@@ -87,14 +87,13 @@ BENCHMARK(BM_ReadFileBaseline)->Unit(benchmark::kMillisecond);
 void BM_LoadDrawing(benchmark::State& state) {
     const std::string& path = Files().source;
     CountingHost host;
-    Host* previous = SetHost(&host);
+    const ScopedHost installed(host);
     for (auto _ : state) {
         TAVecImage drawing;
         LoadDrawing(path, drawing);
         benchmark::DoNotOptimize(drawing.Commands.data());
         benchmark::ClobberMemory();
     }
-    SetHost(previous);
     state.counters["pumps/load"] =
         static_cast<double>(host.pumps) / static_cast<double>(state.iterations());
 }

@@ -54,7 +54,7 @@ const TAVecImage& freehand() {
 
 void BM_RenderFreehand(benchmark::State& state) {
     IdleHost host;
-    Host* previous = SetHost(&host);
+    const ScopedHost installed(host);
     ResetRenderGlobals();
     PenWidth = static_cast<std::int32_t>(state.range(0));
     TAVecImage drawing = freehand();
@@ -65,7 +65,6 @@ void BM_RenderFreehand(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * Segments);
-    SetHost(previous);
     ResetRenderGlobals();
 }
 BENCHMARK(BM_RenderFreehand)->Arg(1)->Arg(2)->Arg(8)->Unit(benchmark::kMillisecond);

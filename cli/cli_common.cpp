@@ -1,4 +1,4 @@
-// Argument and option parsing shared by the vellograph-cli commands.
+// Error reporting, argument and option parsing shared by the vellograph-cli commands.
 #include "cli_common.h"
 
 #include <algorithm>
@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
-#include <tuple>
 
 namespace vellograph::cli {
 
@@ -17,7 +16,12 @@ void UsageFail(const std::string& message) {
     throw CliError(ExitUsage, message);
 }
 
-int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&)) {
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
+               Report report) {
     for (const std::string& a : args) {
         if (a == "--") {
             break;
@@ -27,17 +31,26 @@ int RunGuarded(const char* name, const char* usage, const Args& args, int (*body
             return ExitOk;
         }
     }
+    auto tell = [&](int status, const char* message) {
+        if (report == Report::Named) {
+            std::fprintf(stderr, "vellograph-cli %s: %s\n", name, message);
+            if (status == ExitUsage) {
+                std::fputs(usage, stderr);
+            }
+        } else if (status == ExitUsage) {
+            std::fprintf(stderr, "vellograph-cli: %s: %s (see vellograph-cli --help)\n", name,
+                         message);
+        } else {
+            std::fprintf(stderr, "vellograph-cli: %s\n", message);
+        }
+        return status;
+    };
     try {
         return body(args);
     } catch (const CliError& e) {
-        std::fprintf(stderr, "vellograph-cli %s: %s\n", name, e.what());
-        if (e.status() == ExitUsage) {
-            std::fputs(usage, stderr);
-        }
-        return e.status();
+        return tell(e.status(), e.what());
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "vellograph-cli %s: out of memory\n", name);
-        return ExitFailure;
+        return tell(ExitFailure, "out of memory");
     }
 }
 
@@ -78,7 +91,7 @@ ParsedArgs SplitArgs(const Args& args, const std::vector<std::string_view>& valu
         const std::string name = a.substr(0, eq);
         if (known(flags, name)) {
             if (eq != std::string::npos) {
-                UsageFail("option " + name + " takes no value");
+                UsageFail("option " + Quoted(name) + " takes no value");
             }
             out.options.emplace_back(name, std::string());
         } else if (known(valueOptions, name)) {
@@ -87,10 +100,10 @@ ParsedArgs SplitArgs(const Args& args, const std::vector<std::string_view>& valu
             } else if (i + 1 < args.size()) {
                 out.options.emplace_back(name, args[++i]);
             } else {
-                UsageFail("option " + name + " needs a value");
+                UsageFail("option " + Quoted(name) + " needs a value");
             }
         } else {
-            UsageFail("unknown option " + name);
+            UsageFail("unknown option " + Quoted(name));
         }
     }
     return out;
@@ -98,8 +111,9 @@ ParsedArgs SplitArgs(const Args& args, const std::vector<std::string_view>& valu
 
 namespace {
 
-[[noreturn]] void BadValue(std::string_view option, std::string_view text, const char* expected) {
-    UsageFail(std::string(option) + ": '" + std::string(text) + "' is not " + expected);
+[[noreturn]] void BadValue(std::string_view option, std::string_view text,
+                           const std::string& expected) {
+    UsageFail("bad " + std::string(option) + " " + Quoted(text) + ": want " + expected);
 }
 
 template <typename T> bool ReadWhole(std::string_view text, T& value) {
@@ -111,23 +125,21 @@ template <typename T> bool ReadWhole(std::string_view text, T& value) {
     return !text.empty() && ec == std::errc() && ptr == end;
 }
 
+template <typename T>
+bool ReadPair(std::string_view text, std::string_view separators, T& a, T& b) {
+    const std::size_t at = text.find_first_of(separators);
+    return at != std::string_view::npos && ReadWhole(text.substr(0, at), a) &&
+           ReadWhole(text.substr(at + 1), b);
+}
+
 } // namespace
 
 std::int64_t ParseInteger(std::string_view option, std::string_view text, std::int64_t min,
                           std::int64_t max) {
     std::int64_t v = 0;
     if (!ReadWhole(text, v) || v < min || v > max) {
-        const std::string range =
-            "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
-        BadValue(option, text, range.c_str());
-    }
-    return v;
-}
-
-double ParseFinite(std::string_view option, std::string_view text) {
-    double v = 0;
-    if (!ReadWhole(text, v) || !std::isfinite(v)) {
-        BadValue(option, text, "a finite number");
+        BadValue(option, text,
+                 "a whole number from " + std::to_string(min) + " to " + std::to_string(max));
     }
     return v;
 }
@@ -140,48 +152,46 @@ double ParsePositive(std::string_view option, std::string_view text) {
     return v;
 }
 
-std::pair<int, int> ParseSize(std::string_view option, std::string_view text) {
-    const std::size_t x = text.find_first_of("xX");
-    int w = 0, h = 0;
-    if (x == std::string_view::npos || !ReadWhole(text.substr(0, x), w) ||
-        !ReadWhole(text.substr(x + 1), h) || w < 1 || h < 1 || w > MaxSurfaceSide ||
-        h > MaxSurfaceSide) {
-        BadValue(option, text, "a size WxH from 1x1 to 16384x16384");
-    }
-    return {w, h};
-}
-
-TPoint ParsePoint(std::string_view option, std::string_view text) {
-    const std::size_t comma = text.find(',');
-    std::int32_t x = 0, y = 0;
-    if (comma == std::string_view::npos || !ReadWhole(text.substr(0, comma), x) ||
-        !ReadWhole(text.substr(comma + 1), y)) {
-        BadValue(option, text, "a point X,Y of whole numbers");
-    }
-    return {x, y};
-}
-
 std::vector<std::string_view> SurfaceOptionNames(std::initializer_list<std::string_view> more) {
     std::vector<std::string_view> names{"--size", "--origin", "--scale", "--angle"};
     names.insert(names.end(), more.begin(), more.end());
     return names;
 }
 
-SurfaceOptions ReadSurfaceOptions(const ParsedArgs& parsed) {
+SurfaceOptions ReadSurfaceOptions(const ParsedArgs& parsed, const SurfaceLimits& limits) {
     SurfaceOptions s;
     if (const std::string* v = parsed.value("--size")) {
-        std::tie(s.width, s.height) = ParseSize("--size", *v);
+        int& w = s.width;
+        int& h = s.height;
+        if (!ReadPair(*v, "xX", w, h) || w < 1 || h < 1 || w > MaxSurfaceSide ||
+            h > MaxSurfaceSide || std::int64_t{w} * h > limits.maxPixels) {
+            std::string want = "WxH, each side 1 to " + std::to_string(MaxSurfaceSide);
+            if (limits.maxPixels < std::int64_t{MaxSurfaceSide} * MaxSurfaceSide) {
+                want += ", at most " + std::to_string(limits.maxPixels) + " pixels";
+            }
+            BadValue("--size", *v, want);
+        }
     }
     if (const std::string* v = parsed.value("--origin")) {
-        const TPoint p = ParsePoint("--origin", *v);
-        s.view.OriginX = p.x;
-        s.view.OriginY = p.y;
+        if (!ReadPair(*v, ",", s.view.OriginX, s.view.OriginY)) {
+            BadValue("--origin", *v, "X,Y in whole pixels");
+        }
     }
     if (const std::string* v = parsed.value("--scale")) {
-        s.view.Scale = ParsePositive("--scale", *v);
+        double& scale = s.view.Scale;
+        if (!ReadWhole(*v, scale) || !std::isfinite(scale) || scale <= 0 ||
+            (limits.maxScale > 0 && scale > limits.maxScale)) {
+            std::string want = "a number above 0";
+            if (limits.maxScale > 0) {
+                want += ", at most " + std::to_string(static_cast<std::int64_t>(limits.maxScale));
+            }
+            BadValue("--scale", *v, want);
+        }
     }
     if (const std::string* v = parsed.value("--angle")) {
-        s.view.Angle = ParseFinite("--angle", *v);
+        if (!ReadWhole(*v, s.view.Angle) || !std::isfinite(s.view.Angle)) {
+            BadValue("--angle", *v, "a finite number of radians");
+        }
     }
     return s;
 }

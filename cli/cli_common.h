@@ -5,6 +5,7 @@
 #include "canvas.h"
 #include "commands.h"
 #include "drawing.h"
+#include "replace_file.h"
 #include "view.h"
 
 #include <cstdint>
@@ -32,10 +33,23 @@ private:
 [[noreturn]] void Fail(const std::string& message);      // exit status 1
 [[noreturn]] void UsageFail(const std::string& message); // exit status 2
 
-// Runs a command body, turning CliError and running out of memory into the
-// line "vellograph-cli NAME: message" and its status. "--help" or "-h"
-// anywhere prints the usage to standard output instead.
-int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&));
+// A path or value in a message, in double quotes.
+std::string Quoted(std::string_view text);
+
+// How a command's messages read on standard error.
+enum class Report {
+    // "vellograph-cli NAME: message", and the usage after a usage error.
+    Named,
+    // render's form, one line each: "vellograph-cli: message", and for a
+    // usage error "vellograph-cli: NAME: message (see vellograph-cli --help)".
+    OneLine,
+};
+
+// Runs a command body, turning CliError and running out of memory into a
+// message and its status. "--help" or "-h" anywhere before "--" prints the
+// usage to standard output instead.
+int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
+               Report report = Report::Named);
 
 // The arguments split into positional ones and options. Options take the
 // forms "--name value" and "--name=value"; "--" makes the rest positional.
@@ -54,19 +68,22 @@ ParsedArgs SplitArgs(const Args& args, const std::vector<std::string_view>& valu
 
 // Each parser throws a usage error naming the option when the text is not a
 // whole, sensible value. Numbers are read the same way in every locale.
-inline constexpr int MaxSurfaceSide = 16384;
-std::pair<int, int> ParseSize(std::string_view option, std::string_view text); // "WxH"
-TPoint ParsePoint(std::string_view option, std::string_view text);             // "X,Y"
-double ParsePositive(std::string_view option, std::string_view text);          // finite, above 0
-double ParseFinite(std::string_view option, std::string_view text);
+double ParsePositive(std::string_view option, std::string_view text); // finite, above 0
 std::int64_t ParseInteger(std::string_view option, std::string_view text, std::int64_t min,
                           std::int64_t max);
 
 // The surface and the view a picture is made with.
+inline constexpr int MaxSurfaceSide = 16384;
 struct SurfaceOptions {
     int width = DefaultView.ExtentX;
     int height = DefaultView.ExtentY;
     TViewParams view = DefaultView;
+};
+
+// Tighter bounds a command may set on top of the sides' 16384.
+struct SurfaceLimits {
+    std::int64_t maxPixels = std::int64_t{MaxSurfaceSide} * MaxSurfaceSide;
+    double maxScale = 0; // 0: any finite scale
 };
 
 // The option names ReadSurfaceOptions reads, followed by a command's own.
@@ -77,26 +94,34 @@ inline constexpr const char* SurfaceOptionsHelp =
     "  --scale S      surface pixels per drawing unit, above 0 (default 1)\n"
     "  --angle A      rotation in radians, counter-clockwise (default 0)\n";
 
-SurfaceOptions ReadSurfaceOptions(const ParsedArgs& parsed);
+SurfaceOptions ReadSurfaceOptions(const ParsedArgs& parsed, const SurfaceLimits& limits = {});
 
 // Reading and writing, in cli_io.cpp.
 
-// Reads a drawing without asking for write access, so that read-only files
-// and files on read-only media can be looked at, and without any message.
-// Records are cut exactly as LoadDrawing cuts them (a short last record is
-// zero-padded). Throws a CliError (status 1) with one clear line when the
-// path is missing, is a directory or another non-regular file, cannot be
-// read, or is shorter than the 36-byte header and so cannot be a drawing.
-void ReadDrawing(const std::string& path, TAVecImage& drawing);
+// What ReadDrawing makes of a file shorter than the 36-byte header: the
+// window (and so render) loads it like any other file, the export commands
+// refuse it as no drawing.
+enum class ShortFiles { Refused, Loaded };
 
-// Refuses (status 1) to write an output over the input it was made from.
-void RefuseToOverwrite(const std::string& input, const std::string& output);
+// Loads a drawing with LoadDrawing, starting from a new drawing as the
+// program does, without any message. Throws a CliError (status 1) with one
+// clear line when the path is missing, is a directory or another non-regular
+// file, is too short (if refused), or cannot be loaded.
+void ReadDrawing(const std::string& path, TAVecImage& drawing,
+                 ShortFiles shortFiles = ShortFiles::Refused);
+
+// Refuses to write an output over the input it was made from, with the
+// given exit status.
+void RefuseToOverwrite(const std::string& input, const std::string& output,
+                       int status = ExitFailure);
 
 // Writes the bytes to a new file beside the target, flushes it to the disk
 // and renames it into place, so the target is either the old file or the
-// whole new one. A symbolic link as target is followed. Throws a CliError
-// (status 1) naming the path and the reason on any failure.
+// whole new one (see TReplaceFile). Throws a CliError (status 1) with the
+// program's "Cannot create file" text on any failure.
 void WriteFileReplacing(const std::string& path, std::string_view bytes);
+// The same failure for a file an engine routine wrote.
+void CheckWritten(const std::string& path, const TFileResult& result);
 
 // Creates the directory when missing (its parent must exist); fails when the
 // path exists and is not a directory.

@@ -29,18 +29,6 @@ private:
     std::uint32_t ticks_ = 0;
 };
 
-// Installs a host for its lifetime and restores the previous one.
-class ScopedHost {
-public:
-    explicit ScopedHost(Host& host) : previous_(SetHost(&host)) {}
-    ~ScopedHost() { SetHost(previous_); }
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-
-private:
-    Host* previous_;
-};
-
 // The number of records a playback from record 0 plays: those in force up to
 // the first end marker, which is not counted.
 std::int32_t PlayedRecordCount(const TAVecImage& drawing);

@@ -22,10 +22,7 @@ namespace {
 // show a box, and remembers the last one to tell success from failure.
 class CliHost : public ConsoleHost {
 public:
-    explicit CliHost(bool quietOnLoad) : quietOnLoad_(quietOnLoad), previous_(SetHost(this)) {}
-    ~CliHost() override { SetHost(previous_); }
-    CliHost(const CliHost&) = delete;
-    CliHost& operator=(const CliHost&) = delete;
+    explicit CliHost(bool quietOnLoad) : quietOnLoad_(quietOnLoad) {}
 
     void ShowMessage(const std::string& text) override {
         last = text;
@@ -38,17 +35,8 @@ public:
 
 private:
     bool quietOnLoad_;
-    Host* previous_;
+    ScopedHost installed_{*this};
 };
-
-// Starts from a new drawing, as the program does, so that a file shorter
-// than a header leaves the same header bytes behind.
-bool Load(const std::string& fileName, TAVecImage& drawing, CliHost& host) {
-    NewDrawing(drawing);
-    host.last.clear();
-    LoadDrawing(fileName, drawing);
-    return host.last == MsgLoaded;
-}
 
 struct CommandHelp {
     const char* synopsis;
@@ -71,8 +59,12 @@ constexpr CommandHelp ResaveHelp{
     "Loads IN and saves it to OUT as the program would: a file of 36 + 6k bytes is copied\n"
     "byte for byte; a shorter last record is padded with zero bytes.\n"};
 
-// -1 when the arguments are fine, otherwise the exit status to return.
-int CheckArgs(const Args& args, std::size_t expected, const CommandHelp& help) {
+// Checks the arguments and loads the drawing named first, starting from a
+// new drawing as the program does, so that a file shorter than a header
+// leaves the same header bytes behind. Returns -1 when the command goes on,
+// otherwise the exit status to return.
+int Start(const Args& args, std::size_t expected, const CommandHelp& help, CliHost& host,
+          TAVecImage& drawing) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::printf("usage: vellograph-cli %s\n\n%s", help.synopsis, help.details);
@@ -83,7 +75,10 @@ int CheckArgs(const Args& args, std::size_t expected, const CommandHelp& help) {
         std::fprintf(stderr, "usage: vellograph-cli %s\n", help.synopsis);
         return ExitUsage;
     }
-    return -1;
+    NewDrawing(drawing);
+    host.last.clear();
+    LoadDrawing(args[0], drawing);
+    return host.last == MsgLoaded ? -1 : ExitFailure;
 }
 
 // Buffered standard output that formats numbers itself: a dump can run to
@@ -218,13 +213,10 @@ void EscapedHeader(Output& out, const TAVecImage& d) {
 } // namespace
 
 int RunInfo(const Args& args) {
-    if (const int status = CheckArgs(args, 1, InfoHelp); status >= 0) {
-        return status;
-    }
     CliHost host(true);
     TAVecImage drawing;
-    if (!Load(args[0], drawing, host)) {
-        return ExitFailure;
+    if (const int status = Start(args, 1, InfoHelp, host, drawing); status >= 0) {
+        return status;
     }
     // The kinds in the order printed; anything else counts as "other".
     static constexpr std::uint8_t letters[] = {CmdMove, CmdLine,  CmdColor,
@@ -257,13 +249,10 @@ int RunInfo(const Args& args) {
 }
 
 int RunDump(const Args& args) {
-    if (const int status = CheckArgs(args, 1, DumpHelp); status >= 0) {
-        return status;
-    }
     CliHost host(true);
     TAVecImage drawing;
-    if (!Load(args[0], drawing, host)) {
-        return ExitFailure;
+    if (const int status = Start(args, 1, DumpHelp, host, drawing); status >= 0) {
+        return status;
     }
     Output out;
     for (std::int32_t i = 0; i <= drawing.LastIndex; ++i) {
@@ -273,13 +262,10 @@ int RunDump(const Args& args) {
 }
 
 int RunResave(const Args& args) {
-    if (const int status = CheckArgs(args, 2, ResaveHelp); status >= 0) {
-        return status;
-    }
     CliHost host(false);
     TAVecImage drawing;
-    if (!Load(args[0], drawing, host)) {
-        return ExitFailure;
+    if (const int status = Start(args, 2, ResaveHelp, host, drawing); status >= 0) {
+        return status;
     }
     std::int32_t savedSize = 0;
     host.last.clear();

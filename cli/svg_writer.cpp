@@ -1,26 +1,13 @@
 // A drawing as vector elements, and those elements as a static or animated SVG.
 #include "svg_writer.h"
 
-#include <algorithm>
+#include "export_replay.h"
+#include "render.h"
+
 #include <charconv>
 #include <cmath>
 
 namespace vellograph::cli {
-
-namespace {
-
-// The playback rules for widths and delays.
-constexpr std::int32_t MaxPenWidth = 128;
-constexpr std::int32_t DefaultPenWidth = 2;
-constexpr std::int32_t MinDelayMs = 1;
-constexpr std::int32_t MaxDelayMs = 10000;
-
-std::int32_t ScaledWidth(std::int32_t penWidth, double scale) {
-    const std::int32_t w = TruncToInt32(penWidth * scale);
-    return w <= 0 ? 1 : w;
-}
-
-} // namespace
 
 VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
                            double recordsPerSecond) {
@@ -33,14 +20,9 @@ VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
     // Slot start of record i; its effect shows at the slot's end.
     auto slotStart = [&](std::int32_t i) { return i / recordsPerSecond + out.heldMs / 1000.0; };
 
-    const std::size_t inForce = std::min(
-        drawing.Commands.size(), static_cast<std::size_t>(std::max(drawing.LastIndex + 1, 0)));
-    std::int32_t i = 0;
-    for (; static_cast<std::size_t>(i) < inForce; ++i) {
+    const std::int32_t played = PlayedRecordCount(drawing);
+    for (std::int32_t i = 0; i < played; ++i) {
         const TDrawCommand& r = drawing.Commands[static_cast<std::size_t>(i)];
-        if (IsEndMarker(r)) {
-            break;
-        }
         const double shown = slotStart(i + 1);
         switch (r.Letter) {
         case CmdMove:
@@ -49,7 +31,7 @@ VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
             break;
         case CmdLine: {
             const TPoint p = mapper.map(RecordX(r), RecordY(r));
-            const std::int32_t w = ScaledWidth(penWidth, view.Scale);
+            const std::int32_t w = ScaledPenWidth(penWidth, view.Scale);
             VectorElement* last = strokeOpen ? &out.elements.back() : nullptr;
             if (!last || last->color != penColor || last->width != w) {
                 VectorElement& s = out.elements.emplace_back();
@@ -75,23 +57,21 @@ VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
             f.color = RecordColor(r);
             f.times.push_back(shown);
             strokeOpen = false;
-            out.heldMs += FillHoldMs;
+            out.heldMs += FillDelayMs;
             break;
         }
         case CmdDelay:
-            out.heldMs += std::clamp(RecordX(r), MinDelayMs, MaxDelayMs);
+            out.heldMs += RecordedDelayMs(RecordX(r));
             break;
-        case CmdPenWidth: {
-            const std::int32_t w = RecordX(r);
-            penWidth = w > MaxPenWidth ? MaxPenWidth : (w < 1 ? DefaultPenWidth : w);
+        case CmdPenWidth:
+            penWidth = RecordedPenWidth(RecordX(r));
             break;
-        }
         default:
             break;
         }
     }
-    out.records = i;
-    out.duration = slotStart(i);
+    out.records = played;
+    out.duration = slotStart(played);
     return out;
 }
 

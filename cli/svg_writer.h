@@ -31,7 +31,6 @@ struct VectorPicture {
 };
 
 inline constexpr double DefaultRecordsPerSecond = 300;
-inline constexpr std::int32_t FillHoldMs = 10;
 
 // Follows playback's rules from a fresh start: pen colour black and width 2,
 // pen position at surface (0, 0), records up to the first end marker. An "m"

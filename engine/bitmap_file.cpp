@@ -1,8 +1,6 @@
 // Writing the canvas as a 24-bit Windows bitmap file.
 #include "bitmap_file.h"
 
-#include "replace_file.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -78,10 +76,8 @@ TFileResult SaveBitmapFile(const TCanvas& canvas, const std::string& fileName) {
             chunk.clear();
         }
     }
-    if (!out.commit()) {
-        return {false, out.reason()};
-    }
-    return {};
+    out.commit();
+    return out.result();
 }
 
 std::string CannotCreateFileText(const std::string& fileName, const std::string& reason) {

@@ -2,17 +2,11 @@
 #pragma once
 
 #include "canvas.h"
+#include "replace_file.h"
 
 #include <string>
 
 namespace vellograph {
-
-// The outcome of writing a file: on failure, the system's reason text.
-struct TFileResult {
-    bool ok = true;
-    std::string reason;
-    explicit operator bool() const { return ok; }
-};
 
 // Writes the whole canvas as a bottom-up 24-bit BMP (BITMAPFILEHEADER and
 // BITMAPINFOHEADER, rows padded to 4 bytes) under fileName, whatever its

@@ -1,5 +1,4 @@
-// Small POSIX file helpers for the drawing file: an owning descriptor and
-// transfer loops that survive signals and short reads or writes.
+// POSIX file helpers: an owning descriptor, and read and write loops past EINTR and short counts.
 #pragma once
 
 #include <cstddef>

@@ -26,6 +26,18 @@ Host& CurrentHost();
 // Installs a host (nullptr restores the default) and returns the previous one.
 Host* SetHost(Host* host);
 
+// Installs a host for the lifetime of a scope and puts the previous one back.
+class ScopedHost {
+public:
+    explicit ScopedHost(Host& host) : previous_(SetHost(&host)) {}
+    ~ScopedHost() { SetHost(previous_); }
+    ScopedHost(const ScopedHost&) = delete;
+    ScopedHost& operator=(const ScopedHost&) = delete;
+
+private:
+    Host* previous_;
+};
+
 // The headless host, also useful to tools and tests.
 class ConsoleHost : public Host {
 public:

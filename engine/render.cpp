@@ -16,7 +16,7 @@ bool StopRequested = false;
 void ResetRenderGlobals() {
     PenColor = 0;
     FillColor = 0xFFFFFF;
-    PenWidth = 2;
+    PenWidth = DefaultPenWidth;
     Pace = PaceSlow;
     StopRequested = false;
 }
@@ -27,20 +27,19 @@ void ClearSurface(TCanvas& canvas, TColor color) {
     canvas.floodFillBorder(1, 1, ClearBorderColor);
 }
 
-namespace {
+std::int32_t RecordedPenWidth(std::int32_t value) {
+    constexpr std::int32_t MaxPenWidth = 128;
+    return value > MaxPenWidth ? MaxPenWidth : (value < 1 ? DefaultPenWidth : value);
+}
 
-constexpr std::int32_t MaxPenWidth = 128;
-constexpr std::int32_t DefaultPenWidth = 2;
-constexpr std::int32_t MinDelay = 1;
-constexpr std::int32_t MaxDelay = 10000;
-constexpr std::int32_t FillDelay = 10;
+std::int32_t RecordedDelayMs(std::int32_t value) {
+    return std::clamp(value, 1, 10000);
+}
 
 std::int32_t ScaledPenWidth(std::int32_t width, double scale) {
     const std::int32_t w = TruncToInt32(width * scale);
     return w <= 0 ? 1 : w;
 }
-
-} // namespace
 
 void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, std::int32_t originY,
                    std::int32_t start, std::int32_t end, double scale, double angle) {
@@ -82,23 +81,15 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
             ClearSurface(canvas, FillColor);
             canvas.setPenColor(PenColor);
             drawing.LastFillIndex = i;
-            DelayMs(FillDelay);
+            DelayMs(FillDelayMs);
             break;
         case CmdDelay:
-            DelayMs(std::clamp(RecordX(record), MinDelay, MaxDelay));
+            DelayMs(RecordedDelayMs(RecordX(record)));
             break;
-        case CmdPenWidth: {
-            std::int32_t width = RecordX(record);
-            if (width > MaxPenWidth) {
-                width = MaxPenWidth;
-            }
-            if (width < 1) {
-                width = DefaultPenWidth;
-            }
-            PenWidth = width;
+        case CmdPenWidth:
+            PenWidth = RecordedPenWidth(RecordX(record));
             canvas.setPenWidth(PenWidth);
             break;
-        }
         case CmdEnd:
             if (IsEndMarker(record)) {
                 return; // no pump, no stop test

@@ -26,6 +26,16 @@ inline constexpr std::int32_t PaceRedo = 2048;
 // Resets the five globals to their start-up values.
 void ResetRenderGlobals();
 
+// How playback reads record operands; the vector export follows the same.
+inline constexpr std::int32_t DefaultPenWidth = 2;
+inline constexpr std::int32_t FillDelayMs = 10; // the hold after a fill
+// The width a "p" record sets: above 128 acts as 128, 0 or less as 2.
+std::int32_t RecordedPenWidth(std::int32_t value);
+// The hold of a "d" record, 1 to 10000 ms.
+std::int32_t RecordedDelayMs(std::int32_t value);
+// The pen width on the surface: the truncated scaled width, at least 1.
+std::int32_t ScaledPenWidth(std::int32_t width, double scale);
+
 // A border-mode flood fill from pixel (1, 1) with border 0x000001; the pen
 // colour stays the given colour.
 void ClearSurface(TCanvas& canvas, TColor color);

@@ -2,61 +2,153 @@
 #include "replace_file.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace vellograph {
 
 namespace {
 
-// The directory part with its slash ("" for a bare name) and the rest.
-std::pair<std::string, std::string> SplitPath(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return {"", path};
-    }
-    return {path.substr(0, slash + 1), path.substr(slash + 1)};
-}
-
+constexpr int MaxLinkDepth = 40; // as the kernel allows
 // A name limit of 255 bytes is common; keep room for the suffix.
 constexpr std::size_t MaxBaseInTempName = 200;
+constexpr int MaxTempAttempts = 100;
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows symbolic links to the path of the file they finally name, which
+// need not exist yet (a link to a file still to be created). Returns 0 or
+// the errno that stopped it.
+int ResolveLinks(std::string& path) {
+    for (int depth = 0; depth <= MaxLinkDepth; ++depth) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            return errno == ENOENT ? 0 : errno;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return 0;
+        }
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) {
+            return n < 0 ? errno : EAGAIN; // unreadable, or changed while we looked
+        }
+        target.resize(static_cast<std::size_t>(n));
+        // A relative target is relative to the directory holding the link.
+        path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
+    }
+    return ELOOP;
+}
+
+// Why an existing target may not be replaced, or an empty text. The mode's
+// write bits are tested as well as access(2), because root passes every
+// access check and a read-only file must stay read-only for it too.
+std::string RefusalOf(const std::string& target, std::optional<struct stat>& existing) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0) {
+        return errno == ENOENT ? std::string() : std::strerror(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return std::strerror(EISDIR);
+    }
+    // Renaming over a FIFO or a device would replace the node itself.
+    if (!S_ISREG(st.st_mode)) {
+        return "Not a regular file";
+    }
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return std::strerror(EACCES);
+    }
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return std::strerror(errno);
+    }
+    existing = st;
+    return {};
+}
+
+// A write past the file size limit raises SIGXFSZ, which by default kills
+// the process; while writing, the write is to fail with EFBIG instead.
+class FileSizeSignalIgnored {
+public:
+    FileSizeSignalIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        active_ = ::sigaction(SIGXFSZ, nullptr, &previous_) == 0 &&
+                  previous_.sa_handler == SIG_DFL && ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+    }
+    ~FileSizeSignalIgnored() {
+        if (active_) {
+            ::sigaction(SIGXFSZ, &previous_, nullptr);
+        }
+    }
+    FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+    FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+private:
+    struct sigaction previous_ {};
+    bool active_ = false;
+};
 
 } // namespace
 
-TReplaceFile::TReplaceFile(std::string target) : target_(std::move(target)) {
-    const auto [dir, base] = SplitPath(target_);
-    struct stat st {};
-    const bool exists = ::stat(target_.c_str(), &st) == 0;
-    if (base.empty() || (exists && S_ISDIR(st.st_mode))) {
-        fail(std::strerror(EISDIR));
+TReplaceFile::TReplaceFile(const std::string& target) : target_(target) {
+    if (target_.empty()) {
+        fail(std::strerror(ENOENT));
         return;
     }
-    // Renaming would replace a file the user made read-only; refuse as a
-    // plain write would.
-    if (exists && ::access(target_.c_str(), W_OK) != 0) {
-        failWithErrno();
+    if (const int error = ResolveLinks(target_)) {
+        fail(std::strerror(error));
         return;
     }
+    const std::string base = BaseOf(target_);
+    std::optional<struct stat> existing;
+    const std::string refusal = base.empty() ? std::strerror(EISDIR) : RefusalOf(target_, existing);
+    if (!refusal.empty()) {
+        fail(refusal);
+        return;
+    }
+    // The leading dot keeps the new file out of file dialogs while it exists.
     static unsigned counter = 0;
-    const std::string stem =
-        dir + "." + base.substr(0, MaxBaseInTempName) + "." + std::to_string(::getpid()) + ".";
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    const std::string dir = DirectoryOf(target_);
+    const std::string stem = dir + (dir == "/" ? "." : "/.") + base.substr(0, MaxBaseInTempName) +
+                             "." + std::to_string(::getpid()) + ".";
+    for (int attempt = 0; attempt < MaxTempAttempts && !fd_; ++attempt) {
         temp_ = stem + std::to_string(counter++) + ".tmp";
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EEXIST) {
+        fd_.reset(::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd_ && errno != EEXIST) {
             break;
         }
     }
-    if (fd_ < 0) {
+    if (!fd_) {
         temp_.clear(); // nothing of ours to remove
         failWithErrno();
         return;
     }
-    if (exists && S_ISREG(st.st_mode)) {
-        (void)::fchmod(fd_, st.st_mode & 07777); // a replaced file keeps its mode
+    if (existing) {
+        if (::fchmod(fd_.get(), existing->st_mode & 07777) != 0) {
+            failWithErrno();
+            return;
+        }
+        // Keep the owner when replacing someone else's file as root; where
+        // that is not allowed the file simply becomes the writer's.
+        if (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) {
+            (void)!::fchown(fd_.get(), existing->st_uid, existing->st_gid);
+        }
     }
 }
 
@@ -67,17 +159,41 @@ TReplaceFile::~TReplaceFile() {
 }
 
 bool TReplaceFile::write(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (ok() && size > 0) {
-        const ssize_t n = ::write(fd_, bytes, size);
-        if (n < 0) {
-            if (errno != EINTR) {
-                failWithErrno();
-            }
-            continue;
+    if (!ok()) {
+        return false;
+    }
+    const FileSizeSignalIgnored guard;
+    errno = 0;
+    if (!fileio::WriteAll(fd_.get(), data, size)) {
+        if (errno == 0) {
+            errno = EIO; // no progress and no error
         }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
+        failWithErrno();
+    }
+    return ok();
+}
+
+bool TReplaceFile::commit() {
+    if (!ok() || committed_) {
+        return ok();
+    }
+    if (::fsync(fd_.get()) != 0 || !fd_.close()) {
+        failWithErrno();
+        return false;
+    }
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        failWithErrno();
+        return false;
+    }
+    committed_ = true;
+    temp_.clear();
+    // Makes the rename itself durable. A folder that cannot be opened (write
+    // and search rights only) cannot be synced, and file systems that cannot
+    // sync a directory say so with EINVAL; neither is a failure of ours.
+    const fileio::UniqueFd dir(
+        ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir && ::fsync(dir.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        failWithErrno();
     }
     return ok();
 }
@@ -93,44 +209,19 @@ void TReplaceFile::failWithErrno() {
     fail(std::strerror(errno));
 }
 
-bool TReplaceFile::commit() {
-    if (!ok() || committed_) {
-        return ok() && committed_;
-    }
-    if (::fsync(fd_) != 0) {
-        failWithErrno();
-        return false;
-    }
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        failWithErrno();
-        return false;
-    }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        failWithErrno();
-        return false;
-    }
-    committed_ = true;
-    // Make the rename itself durable; a failure here loses nothing written.
-    const std::string dir = SplitPath(target_).first;
-    const int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
-}
-
 void TReplaceFile::discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.reset();
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
     }
+}
+
+TFileResult ReplaceFileContents(const std::string& target, std::string_view bytes) {
+    TReplaceFile out(target);
+    out.write(bytes.data(), bytes.size());
+    out.commit();
+    return out.result();
 }
 
 } // namespace vellograph

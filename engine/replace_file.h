@@ -1,19 +1,36 @@
 // Writing a new file beside its target and renaming it into place.
 #pragma once
 
+#include "file_io.h"
+
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vellograph {
+
+// The outcome of writing a file: on failure, the system's reason text.
+struct TFileResult {
+    bool ok = true;
+    std::string reason;
+    explicit operator bool() const { return ok; }
+};
 
 // A failed or interrupted write must never leave a half-written file under
 // the target's name, nor damage the file that was there: everything goes to a
 // new file in the same directory, which replaces the target only once its
-// data reached the disk. Failures carry the system's reason text.
+// data reached the disk.
+//
+// A symbolic link is followed: the file it names is replaced (or created, when
+// the link dangles) and the link stays. An existing target must be a regular
+// file whose mode allows writing; a read-only file stays read-only even for
+// root. The new file keeps the old one's permission bits and, where that is
+// allowed, its owner; a new name gets 0666 less the umask. A write past the
+// file size limit fails with the reason instead of killing the process.
 class TReplaceFile {
 public:
-    explicit TReplaceFile(std::string target);
-    // Removes the new file unless commit() succeeded.
+    explicit TReplaceFile(const std::string& target);
+    // Removes the new file unless commit() renamed it into place.
     ~TReplaceFile();
     TReplaceFile(const TReplaceFile&) = delete;
     TReplaceFile& operator=(const TReplaceFile&) = delete;
@@ -21,25 +38,26 @@ public:
     // False once anything failed; reason() then says why.
     bool ok() const { return reason_.empty(); }
     const std::string& reason() const { return reason_; }
+    TFileResult result() const { return {ok(), reason_}; }
 
-    // The new file's descriptor, for writers that want one; -1 after a failure.
-    int fd() const { return fd_; }
     // Writes every byte or fails.
     bool write(const void* data, std::size_t size);
-    // Records the failure of a writer that used fd() itself.
-    void fail(const std::string& reason);
     // Flushes to disk and renames the new file over the target.
     bool commit();
 
 private:
+    void fail(const std::string& reason);
     void failWithErrno();
     void discard();
 
-    std::string target_;
+    std::string target_; // with symbolic links resolved
     std::string temp_;
-    int fd_ = -1;
+    fileio::UniqueFd fd_;
     bool committed_ = false;
     std::string reason_;
 };
+
+// The whole new content in one call.
+TFileResult ReplaceFileContents(const std::string& target, std::string_view bytes);
 
 } // namespace vellograph

@@ -1,7 +1,7 @@
 // The export commands' shared pieces: options, reading drawings, safe writes.
 #include "cli_common.h"
 #include "export_replay.h"
-#include "export_test_support.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 using namespace vellograph;
 using namespace vellograph::cli;
-using namespace vellograph::testing;
+using namespace vellograph::test;
 
 TEST(ExportOptions, TakesWholeSensibleValuesOnly) {
     const SurfaceOptions s =
@@ -53,14 +53,14 @@ TEST(ExportRead, CutsRecordsExactlyAsTheLoadDoes) {
         for (std::size_t i = HeaderSize; i < size; ++i) {
             bytes += "ml0Z\n"[i % 5];
         }
-        WriteBytes(dir / "d.vlgf", bytes);
+        WriteBytes(dir.file("d.vlgf"), bytes);
         TAVecImage loaded, read;
         InstantHost quiet;
         {
             ScopedHost scoped(quiet);
-            LoadDrawing(dir / "d.vlgf", loaded);
+            LoadDrawing(dir.file("d.vlgf"), loaded);
         }
-        ReadDrawing(dir / "d.vlgf", read);
+        ReadDrawing(dir.file("d.vlgf"), read);
         ASSERT_EQ(read.LastIndex, loaded.LastIndex) << size;
         EXPECT_EQ(read.Header, loaded.Header);
         EXPECT_EQ(std::memcmp(read.Commands.data(), loaded.Commands.data(),
@@ -69,14 +69,14 @@ TEST(ExportRead, CutsRecordsExactlyAsTheLoadDoes) {
             << size;
     }
     // A FIFO is refused at once instead of blocking the open.
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     TAVecImage d;
-    EXPECT_THROW(ReadDrawing(dir / "fifo", d), CliError);
+    EXPECT_THROW(ReadDrawing(dir.file("fifo"), d), CliError);
 }
 
 TEST(ExportWrite, ReplacesTheTargetWholeKeepingModeAndLinks) {
     TempDir dir;
-    const std::string target = dir / "out.png";
+    const std::string target = dir.file("out.png");
     WriteBytes(target, "old content that is longer");
     ::chmod(target.c_str(), 0640);
     WriteFileReplacing(target, "new");
@@ -86,14 +86,36 @@ TEST(ExportWrite, ReplacesTheTargetWholeKeepingModeAndLinks) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     // Through a symbolic link the named file changes and the link stays.
-    ASSERT_EQ(::symlink("out.png", (dir / "link.png").c_str()), 0);
-    WriteFileReplacing(dir / "link.png", "via link");
+    ASSERT_EQ(::symlink("out.png", dir.file("link.png").c_str()), 0);
+    WriteFileReplacing(dir.file("link.png"), "via link");
     EXPECT_EQ(ReadBytes(target), "via link");
-    ::lstat((dir / "link.png").c_str(), &st);
+    ::lstat(dir.file("link.png").c_str(), &st);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
 
+    // A dangling link gets its file; the link stays.
+    ASSERT_EQ(::symlink("later.png", dir.file("ahead.png").c_str()), 0);
+    WriteFileReplacing(dir.file("ahead.png"), "made");
+    EXPECT_EQ(ReadBytes(dir.file("later.png")), "made");
+
     // The input under another name is no output.
-    ASSERT_EQ(::link(target.c_str(), (dir / "hard.png").c_str()), 0);
-    EXPECT_THROW(RefuseToOverwrite(target, dir / "hard.png"), CliError);
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"hard.png", "link.png", "out.png"}));
+    ASSERT_EQ(::link(target.c_str(), dir.file("hard.png").c_str()), 0);
+    EXPECT_THROW(RefuseToOverwrite(target, dir.file("hard.png")), CliError);
+
+    // A read-only file stays as it is, for root too, and so does a FIFO.
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    ASSERT_EQ(::mkfifo(dir.file("fifo.png").c_str(), 0666), 0);
+    for (const char* name : {"out.png", "fifo.png"}) {
+        try {
+            WriteFileReplacing(dir.file(name), "refused");
+            ADD_FAILURE() << name;
+        } catch (const CliError& e) {
+            EXPECT_EQ(
+                std::string(e.what()).rfind("Cannot create file \"" + dir.file(name) + "\". ", 0),
+                0u)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(ReadBytes(target), "via link");
+    EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"ahead.png", "fifo.png", "hard.png",
+                                                          "later.png", "link.png", "out.png"}));
 }

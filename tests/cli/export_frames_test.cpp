@@ -1,8 +1,10 @@
 // Replay frames: how many, and that each equals a playback stopped there.
 #include "cli_common.h"
 #include "export_replay.h"
-#include "export_test_support.h"
 #include "render.h"
+#include "temp_dir.h"
+#include "test_drawing.h"
+#include "test_records.h"
 
 #include <QImage>
 
@@ -13,7 +15,7 @@
 
 using namespace vellograph;
 using namespace vellograph::cli;
-using namespace vellograph::testing;
+using namespace vellograph::test;
 
 namespace {
 
@@ -26,17 +28,17 @@ std::vector<TDrawCommand> Scribble(int strokes) {
     };
     for (int s = 0; s < strokes; ++s) {
         if (s % 3 == 0) {
-            r.push_back(C(static_cast<TColor>(next(0x7FFF)) * 0x1FF));
-            r.push_back(P(1 + next(9)));
+            r.push_back(Color(static_cast<TColor>(next(0x7FFF)) * 0x1FF));
+            r.push_back(Width(1 + next(9)));
         }
         if (s == strokes / 2) {
-            r.push_back(E(0xCCFFCC));
-            r.push_back(D(5000));
+            r.push_back(Fill(0xCCFFCC));
+            r.push_back(Delay(5000));
         }
         int x = next(160), y = next(120);
-        r.push_back(M(x, y));
+        r.push_back(Move(x, y));
         for (int k = next(12); k >= 0; --k) {
-            r.push_back(L(x += next(21) - 10, y += next(21) - 10));
+            r.push_back(Line(x += next(21) - 10, y += next(21) - 10));
         }
     }
     return r;
@@ -63,8 +65,8 @@ bool SamePixels(const TCanvas& a, const TCanvas& b) {
 } // namespace
 
 TEST(ExportFrames, OneEveryNRecordsPlusTheFinishedPicture) {
-    const std::vector<TDrawCommand> many(130, M(1, 1));
-    std::vector<TDrawCommand> ended(10, L(2, 2));
+    const std::vector<TDrawCommand> many(130, Move(1, 1));
+    std::vector<TDrawCommand> ended(10, Line(2, 2));
     ended[4] = MakeEndMarker();
     const struct {
         TAVecImage drawing;
@@ -102,27 +104,27 @@ TEST(ExportFrames, CommandWritesNumberedPngsAndDropsLeftovers) {
     const int count = static_cast<int>(records.size());
     ASSERT_GT(count, 36);
     ASSERT_LE(count, 48); // four frames of 12 records
-    WriteDrawing(dir / "in.vlgf", records);
-    std::filesystem::create_directory(dir / "out");
+    WriteBytes(dir.file("in.vlgf"), DrawingFile(records));
+    std::filesystem::create_directory(dir.file("out"));
     for (const char* leftover :
          {"frame_000004.png", "frame_000005.png", "frame_000007.png", "keep.txt"}) {
-        WriteBytes(dir / "out/" + leftover, "old");
+        WriteBytes(dir.file("out/") + leftover, "old");
     }
     const auto t0 = std::chrono::steady_clock::now();
     ::testing::internal::CaptureStdout();
-    ASSERT_EQ(RunFrames({dir / "in.vlgf", dir / "out", "--every", "12", "--size", "64x48"}),
+    ASSERT_EQ(RunFrames({dir.file("in.vlgf"), dir.file("out"), "--every", "12", "--size", "64x48"}),
               ExitOk);
     const std::string said = ::testing::internal::GetCapturedStdout();
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3)); // no waiting
     // 4 and 5 would have joined this replay's video; 7 is past the gap.
-    EXPECT_EQ(dir.list("out"),
-              (std::vector<std::string>{"frame_000000.png", "frame_000001.png", "frame_000002.png",
-                                        "frame_000003.png", "frame_000007.png", "keep.txt"}));
-    EXPECT_NE(said.find("ffmpeg -framerate 30 -i '" + dir / "out" + "/frame_%06d.png'"),
+    EXPECT_EQ(Listing(dir.path() / "out"),
+              (std::set<std::string>{"frame_000000.png", "frame_000001.png", "frame_000002.png",
+                                     "frame_000003.png", "frame_000007.png", "keep.txt"}));
+    EXPECT_NE(said.find("ffmpeg -framerate 30 -i '" + dir.file("out") + "/frame_%06d.png'"),
               std::string::npos)
         << said;
 
-    QImage last(QString::fromStdString(dir / "out/frame_000003.png"));
+    QImage last(QString::fromStdString(dir.file("out/frame_000003.png")));
     last = last.convertToFormat(QImage::Format_RGB32);
     const TCanvas direct = DirectRender(MakeDrawing(records), count, 64, 48, DefaultView);
     ASSERT_EQ(last.size(), QSize(64, 48));
@@ -130,7 +132,8 @@ TEST(ExportFrames, CommandWritesNumberedPngsAndDropsLeftovers) {
         ASSERT_EQ(std::memcmp(last.constScanLine(y), direct.bits() + y * 64, 64 * 4), 0) << y;
     }
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunFrames({dir / "in.vlgf", dir / "out", "--every", "0"}), ExitUsage);
-    EXPECT_EQ(RunFrames({dir / "in.vlgf", dir / "in.vlgf"}), ExitFailure); // not a directory
+    EXPECT_EQ(RunFrames({dir.file("in.vlgf"), dir.file("out"), "--every", "0"}), ExitUsage);
+    EXPECT_EQ(RunFrames({dir.file("in.vlgf"), dir.file("in.vlgf")}),
+              ExitFailure); // not a directory
     ::testing::internal::GetCapturedStderr();
 }

@@ -60,7 +60,7 @@ TEST_F(RenderCli, RefusesBadCommandLinesWithUsageStatus) {
     // A drawing whose name fits an output is not overwritten by its picture.
     const std::string self = WriteDrawing("self.png", Cross()).string();
     ExpectRefused(Run({self, self}), 2, "is the input drawing itself");
-    EXPECT_EQ(Slurp(self).size(), HeaderSize + 6 * Cross().size());
+    EXPECT_EQ(ReadBytes(self).size(), HeaderSize + 6 * Cross().size());
     EXPECT_TRUE(fs::is_empty(dir / "out"));
 }
 
@@ -87,7 +87,7 @@ TEST_F(RenderCli, FailsOnUnreadableInputOrUnwritableOutput) {
     }
     EXPECT_EQ(Listing(dir / "out"), (std::set<std::string>{"folder.png", "kept.bmp"}));
     EXPECT_TRUE(fs::is_empty(dir / "out" / "folder.png"));
-    EXPECT_EQ(Slurp(dir / "out" / "kept.bmp"), "keep me");
+    EXPECT_EQ(ReadBytes(dir / "out" / "kept.bmp"), "keep me");
 }
 
 TEST_F(RenderCli, AWriteThatFailsHalfWayLeavesNoPicture) {
@@ -101,7 +101,7 @@ TEST_F(RenderCli, AWriteThatFailsHalfWayLeavesNoPicture) {
         ExpectRefused(r, 1, "Cannot create file");
     }
     EXPECT_EQ(Listing(dir / "out"), std::set<std::string>{"kept.bmp"});
-    EXPECT_EQ(Slurp(dir / "out" / "kept.bmp"), "keep me");
+    EXPECT_EQ(ReadBytes(dir / "out" / "kept.bmp"), "keep me");
 }
 
 } // namespace

@@ -1,18 +1,16 @@
 // A scratch folder, drawing files and a way to run vellograph-cli render.
 #pragma once
 
-#include "drawing.h"
-#include "record.h"
+#include "temp_dir.h"
+#include "test_drawing.h"
+#include "test_records.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -34,25 +32,12 @@ struct Outcome {
 
 class RenderCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vlg-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        fs::create_directory(dir / "out");
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { fs::create_directory(dir / "out"); }
 
     fs::path WriteDrawing(const std::string& name, const std::vector<TDrawCommand>& records) {
         const fs::path p = dir / name;
-        std::ofstream f(p, std::ios::binary);
-        f.write(StandardHeader, HeaderSize);
-        f.write(reinterpret_cast<const char*>(records.data()),
-                static_cast<std::streamsize>(records.size() * sizeof(TDrawCommand)));
+        WriteBytes(p, DrawingFile(records));
         return p;
-    }
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
     }
     Outcome Run(const std::vector<std::string>& args, const std::string& prefix = "") {
         std::string command = prefix + "'" VELLOGRAPH_CLI "' render";
@@ -61,8 +46,8 @@ protected:
         }
         command += " >'" + (dir / "stdout").string() + "' 2>'" + (dir / "stderr").string() + "'";
         const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / "stdout"),
-                Slurp(dir / "stderr")};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "stdout"),
+                ReadBytes(dir / "stderr")};
     }
     // Every non-white pixel of a picture, with its colour.
     static std::map<std::pair<int, int>, QRgb> Ink(const QImage& image) {
@@ -77,26 +62,13 @@ protected:
         return ink;
     }
 
-    std::set<std::string> Listing(const fs::path& folder) const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) {
-            names.insert(e.path().filename().string());
-        }
-        return names;
-    }
-
-    fs::path dir;
+    TempDir temp;
+    fs::path dir = temp.path();
 };
-
-inline TDrawCommand Num(std::uint8_t letter, std::int32_t a, std::int32_t b) {
-    return MakeNumberRecord(letter, a, b);
-}
 
 // A black horizontal line and a red vertical one across it, 1 pixel wide.
 inline std::vector<TDrawCommand> Cross() {
-    return {Num(CmdPenWidth, 1, 0), Num(CmdMove, 2, 3),
-            Num(CmdLine, 8, 3),     MakeColorRecord(CmdColor, 0x0000FF),
-            Num(CmdMove, 5, 1),     Num(CmdLine, 5, 6)};
+    return {Width(1), Move(2, 3), Line(8, 3), Color(0x0000FF), Move(5, 1), Line(5, 6)};
 }
 
 } // namespace vellograph::test

@@ -28,14 +28,13 @@ TEST_F(RenderCli, WritesTheSamePictureAsBmpAndPng) {
         ASSERT_EQ(image.size(), QSize(10, 8));
         EXPECT_EQ(Ink(image), expected);
     }
-    EXPECT_EQ(Slurp(dir / "out" / "cross.bmp").substr(0, 2), "BM");
-    EXPECT_EQ(Slurp(dir / "out" / "cross.png").substr(1, 3), "PNG");
+    EXPECT_EQ(ReadBytes(dir / "out" / "cross.bmp").substr(0, 2), "BM");
+    EXPECT_EQ(ReadBytes(dir / "out" / "cross.png").substr(1, 3), "PNG");
     EXPECT_EQ(fs::file_size(dir / "out" / "cross.bmp"), 54u + 32u * 8u);
 }
 
 TEST_F(RenderCli, ViewOptionsPlaceTheDrawing) {
-    const fs::path in =
-        WriteDrawing("line.vlgf", {Num(CmdPenWidth, 1, 0), Num(CmdMove, 2, 3), Num(CmdLine, 8, 3)});
+    const fs::path in = WriteDrawing("line.vlgf", {Width(1), Move(2, 3), Line(8, 3)});
     const fs::path out = dir / "out" / "line.png";
     const struct {
         std::vector<std::string> options;
@@ -66,10 +65,10 @@ TEST_F(RenderCli, ViewOptionsPlaceTheDrawing) {
 
 TEST_F(RenderCli, DelaysDoNotWaitAndPenStartsAtItsDefaults) {
     // No "c" or "p" record: black, width 2. Fills and long delays play at once.
-    std::vector<TDrawCommand> records{MakeColorRecord(CmdFill, 0x00FF00)};
-    records.insert(records.end(), 5, Num(CmdDelay, 10000, 0));
-    records.push_back(Num(CmdMove, 2, 5));
-    records.push_back(Num(CmdLine, 30, 5));
+    std::vector<TDrawCommand> records{Fill(0x00FF00)};
+    records.insert(records.end(), 5, Delay(10000));
+    records.push_back(Move(2, 5));
+    records.push_back(Line(30, 5));
     const fs::path in = WriteDrawing("slow.vlgf", records);
     const fs::path out = dir / "out" / "slow.bmp";
     const auto began = std::chrono::steady_clock::now();

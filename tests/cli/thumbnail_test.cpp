@@ -2,7 +2,9 @@
 // empty drawings, and the command's failures.
 #include "cli_common.h"
 #include "export_replay.h"
-#include "export_test_support.h"
+#include "temp_dir.h"
+#include "test_drawing.h"
+#include "test_records.h"
 
 #include <QImage>
 
@@ -10,13 +12,13 @@
 
 using namespace vellograph;
 using namespace vellograph::cli;
-using namespace vellograph::testing;
+using namespace vellograph::test;
 
 namespace {
 
 // The outline of the box (x0, y0)-(x1, y1) with a pen of width 2.
 std::vector<TDrawCommand> Outline(int x0, int y0, int x1, int y1) {
-    return {P(2), M(x0, y0), L(x1, y0), L(x1, y1), L(x0, y1), L(x0, y0)};
+    return {Width(2), Move(x0, y0), Line(x1, y0), Line(x1, y1), Line(x0, y1), Line(x0, y0)};
 }
 
 // The rows y0..y1 of the image, as a string of '#' (black), '.' (white), '?'.
@@ -43,11 +45,11 @@ TEST(Thumbnail, FitsTheBoxIntoTheSquareCentred) {
     } cases[] = {
         {Outline(100, 50, 300, 100), 101, -50, -25 + 37, 0.5},
         {Outline(50, 100, 100, 300), 101, -25 + 37, -50, 0.5},
-        {{M(-20, 10), L(60, 10)}, 81, 20, -10 + 40, 1.0},          // no height
-        {{M(500, 500), L(500, 500)}, 64, 32 - 500, 32 - 500, 1.0}, // one point, in the middle
-        {{C(0xFF), P(9), D(5)}, 64, 0, 0, 1.0},                    // no point
+        {{Move(-20, 10), Line(60, 10)}, 81, 20, -10 + 40, 1.0},          // no height
+        {{Move(500, 500), Line(500, 500)}, 64, 32 - 500, 32 - 500, 1.0}, // one point, in the middle
+        {{Color(0xFF), Width(9), Delay(5)}, 64, 0, 0, 1.0},              // no point
         // Points after an end marker are not shown, so they do not count.
-        {{M(0, 0), L(10, 10), MakeEndMarker(), L(5000, 5000)}, 11, 0, 0, 1.0},
+        {{Move(0, 0), Line(10, 10), MakeEndMarker(), Line(5000, 5000)}, 11, 0, 0, 1.0},
     };
     for (const auto& c : cases) {
         const TViewParams v = ThumbnailView(MakeDrawing(c.records), c.size);
@@ -61,9 +63,9 @@ TEST(Thumbnail, FitsTheBoxIntoTheSquareCentred) {
 TEST(Thumbnail, WideTallPointAndEmptyPictures) {
     TempDir dir;
     auto thumbnail = [&](const std::vector<TDrawCommand>& records, int size) {
-        WriteDrawing(dir / "in.vlgf", records);
-        MakeThumbnail(dir / "in.vlgf", dir / "out.png", size);
-        const QImage im(QString::fromStdString(dir / "out.png"));
+        WriteBytes(dir.file("in.vlgf"), DrawingFile(records));
+        MakeThumbnail(dir.file("in.vlgf"), dir.file("out.png"), size);
+        const QImage im(QString::fromStdString(dir.file("out.png")));
         EXPECT_EQ(im.size(), QSize(size, size));
         return im.convertToFormat(QImage::Format_RGB32);
     };
@@ -75,29 +77,29 @@ TEST(Thumbnail, WideTallPointAndEmptyPictures) {
     const QImage tall = thumbnail(Outline(50, 100, 100, 300), 101);
     EXPECT_EQ(Rows(tall, 50, 50),
               std::string(37, '.') + "#" + std::string(24, '.') + "#" + std::string(38, '.'));
-    const QImage dot = thumbnail({P(10), M(500, 500), L(500, 500)}, 64);
+    const QImage dot = thumbnail({Width(10), Move(500, 500), Line(500, 500)}, 64);
     EXPECT_EQ(dot.pixel(32, 32), 0xFF000000u);
     EXPECT_EQ(Rows(dot, 0, 20) + Rows(dot, 44, 63), std::string(41 * 64, '.'));
-    EXPECT_EQ(Rows(thumbnail({C(0xFF), P(5)}, 48), 0, 47), std::string(48 * 48, '.'));
+    EXPECT_EQ(Rows(thumbnail({Color(0xFF), Width(5)}, 48), 0, 47), std::string(48 * 48, '.'));
 }
 
 TEST(Thumbnail, BadInputGivesOneLineStatusOneAndNoFile) {
     TempDir dir;
-    WriteDrawing(dir / "ok.vlgf", {M(1, 1), L(9, 9)});
-    WriteBytes(dir / "short.vlgf", "W1251");
-    std::filesystem::create_directory(dir / "folder");
+    WriteBytes(dir.file("ok.vlgf"), DrawingFile({Move(1, 1), Line(9, 9)}));
+    WriteBytes(dir.file("short.vlgf"), "W1251");
+    std::filesystem::create_directory(dir.file("folder"));
     const struct {
         Args args;
         int status;
     } cases[] = {
-        {{dir / "missing.vlgf", dir / "o.png", "64"}, ExitFailure},
-        {{dir / "folder", dir / "o.png", "64"}, ExitFailure},
-        {{dir / "short.vlgf", dir / "o.png", "64"}, ExitFailure},
-        {{dir / "ok.vlgf", dir / "nowhere/o.png", "64"}, ExitFailure},
-        {{dir / "ok.vlgf", dir / "folder", "64"}, ExitFailure},
-        {{dir / "ok.vlgf", dir / "ok.vlgf", "64"}, ExitFailure},
-        {{dir / "ok.vlgf", dir / "o.png", "0"}, ExitUsage},
-        {{dir / "ok.vlgf", dir / "o.png"}, ExitUsage},
+        {{dir.file("missing.vlgf"), dir.file("o.png"), "64"}, ExitFailure},
+        {{dir.file("folder"), dir.file("o.png"), "64"}, ExitFailure},
+        {{dir.file("short.vlgf"), dir.file("o.png"), "64"}, ExitFailure},
+        {{dir.file("ok.vlgf"), dir.file("nowhere/o.png"), "64"}, ExitFailure},
+        {{dir.file("ok.vlgf"), dir.file("folder"), "64"}, ExitFailure},
+        {{dir.file("ok.vlgf"), dir.file("ok.vlgf"), "64"}, ExitFailure},
+        {{dir.file("ok.vlgf"), dir.file("o.png"), "0"}, ExitUsage},
+        {{dir.file("ok.vlgf"), dir.file("o.png")}, ExitUsage},
     };
     for (const auto& c : cases) {
         ::testing::internal::CaptureStderr();
@@ -108,6 +110,6 @@ TEST(Thumbnail, BadInputGivesOneLineStatusOneAndNoFile) {
             EXPECT_EQ(said.rfind("vellograph-cli thumbnail: ", 0), 0u) << said;
         }
     }
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"folder", "ok.vlgf", "short.vlgf"}));
-    EXPECT_EQ(ReadBytes(dir / "ok.vlgf").size(), HeaderSize + 12);
+    EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"folder", "ok.vlgf", "short.vlgf"}));
+    EXPECT_EQ(ReadBytes(dir.file("ok.vlgf")).size(), HeaderSize + 12);
 }

@@ -1,12 +1,12 @@
 // The BMP writer: header fields, row padding, pixel order, failures.
 #include "bitmap_file.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,25 +18,9 @@ namespace {
 
 class BitmapFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vlg-bmp-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir);
-    }
     std::vector<std::uint8_t> Read(const fs::path& p) const {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    std::set<std::string> Listing() const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir)) {
-            names.insert(e.path().filename().string());
-        }
-        return names;
+        const std::string bytes = test::ReadBytes(p);
+        return {bytes.begin(), bytes.end()};
     }
     static std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
         return b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
@@ -46,7 +30,8 @@ protected:
         return b[at] | b[at + 1] << 8;
     }
 
-    fs::path dir;
+    test::TempDir temp;
+    fs::path dir = temp.path();
 };
 
 TEST_F(BitmapFile, HeaderFieldsAndPaddingForEveryRowWidth) {
@@ -105,7 +90,7 @@ TEST_F(BitmapFile, ReplacesAnExistingFileAndLeavesNoTemporaryFile) {
     fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(SaveBitmapFile(TCanvas(2, 2), out.string()));
     EXPECT_EQ(Read(out).size(), 54u + 16u);
-    EXPECT_EQ(Listing(), std::set<std::string>{"old.bmp"});
+    EXPECT_EQ(test::Listing(dir), std::set<std::string>{"old.bmp"});
     EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -130,7 +115,7 @@ TEST_F(BitmapFile, FailuresGiveTheReasonAndLeaveNothingBehind) {
         EXPECT_FALSE(r);
         EXPECT_EQ(r.reason, c.reason);
     }
-    EXPECT_EQ(Listing(), (std::set<std::string>{"kept.bmp", "sub"}));
+    EXPECT_EQ(test::Listing(dir), (std::set<std::string>{"kept.bmp", "sub"}));
     EXPECT_TRUE(fs::is_empty(dir / "sub"));
     EXPECT_EQ(CannotCreateFileText("/a/b.bmp", "Permission denied"),
               "Cannot create file \"/a/b.bmp\". Permission denied");
@@ -152,23 +137,25 @@ TEST_F(BitmapFile, AWriteThatFailsHalfWayLeavesTheOldFile) {
     EXPECT_FALSE(r);
     EXPECT_EQ(r.reason, "File too large");
     EXPECT_EQ(Read(dir / "kept.bmp").size(), 7u);
-    EXPECT_EQ(Listing(), std::set<std::string>{"kept.bmp"});
+    EXPECT_EQ(test::Listing(dir), std::set<std::string>{"kept.bmp"});
 }
 
 TEST_F(BitmapFile, ReadOnlyFilesAndFoldersAreLeftAlone) {
     std::ofstream(dir / "kept.bmp") << "keep me";
     fs::create_directory(dir / "sub");
     const TCanvas canvas(4, 4);
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not hold back root";
-    }
-    // A read-only file is not replaced, and a read-only folder takes nothing.
+    // A read-only file is not replaced, by root either.
     fs::permissions(dir / "kept.bmp", fs::perms::owner_read);
     EXPECT_EQ(SaveBitmapFile(canvas, (dir / "kept.bmp").string()).reason, "Permission denied");
+    EXPECT_EQ(Read(dir / "kept.bmp").size(), 7u);
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "folder permissions do not hold back root";
+    }
+    // A read-only folder takes nothing.
     fs::permissions(dir / "sub", fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_EQ(SaveBitmapFile(canvas, (dir / "sub" / "x.bmp").string()).reason, "Permission denied");
     EXPECT_EQ(Read(dir / "kept.bmp").size(), 7u);
-    EXPECT_EQ(Listing(), (std::set<std::string>{"kept.bmp", "sub"}));
+    EXPECT_EQ(test::Listing(dir), (std::set<std::string>{"kept.bmp", "sub"}));
     fs::permissions(dir / "sub", fs::perms::owner_all);
     EXPECT_TRUE(fs::is_empty(dir / "sub"));
 }

@@ -43,14 +43,6 @@ int ExpectFailedSave(const std::string& path, const TAVecImage& d) {
     return host.messages == std::vector<std::string>{MsgSaveFailed} && saved == -5 ? 0 : 1;
 }
 
-std::set<std::string> Listing(const std::filesystem::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 TAVecImage PatternDrawing(std::int64_t records) {
     TAVecImage d;
     d.Header.fill(0);

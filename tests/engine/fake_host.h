@@ -3,7 +3,6 @@
 #pragma once
 
 #include "host.h"
-#include "test_host.h" // ScopedHost
 
 #include <algorithm>
 #include <cstdint>

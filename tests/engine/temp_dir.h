@@ -1,10 +1,11 @@
-// A private temporary directory for file tests, removed with everything in it.
+// Temporary directories for file tests, and reading, writing and listing files.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -13,6 +14,7 @@
 
 namespace vellograph::test {
 
+// A private directory, removed with everything in it.
 class TempDir {
 public:
     TempDir() {
@@ -56,6 +58,15 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names in a folder, to see that nothing was left behind.
+inline std::set<std::string> Listing(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 } // namespace vellograph::test

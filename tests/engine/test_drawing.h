@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace vellograph::test {
 
@@ -33,6 +34,12 @@ inline std::string PatternFile(std::int64_t count, const std::string& header = S
         bytes += PatternRecord(i);
     }
     return bytes;
+}
+
+// A drawing file: the standard header, then the records.
+inline std::string DrawingFile(const std::vector<TDrawCommand>& records) {
+    return StandardHeaderText +
+           std::string(reinterpret_cast<const char*>(records.data()), records.size() * 6);
 }
 
 inline std::string RecordText(const TDrawCommand& r) {

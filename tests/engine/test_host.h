@@ -34,16 +34,4 @@ public:
     std::function<void()> onPump; // runs inside every pump, like a nested handler
 };
 
-// Installs a host for the lifetime of a scope and puts the previous one back.
-class ScopedHost {
-public:
-    explicit ScopedHost(Host& host) : previous_(SetHost(&host)) {}
-    ~ScopedHost() { SetHost(previous_); }
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
-
-private:
-    Host* previous_;
-};
-
 } // namespace vellograph::test
