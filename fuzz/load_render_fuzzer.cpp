@@ -7,9 +7,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace vellograph;
@@ -46,20 +47,23 @@ double Finite(double value, double limit) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static FuzzHost host;
-    static const std::string path = "/tmp/vellograph-fuzz-" + std::to_string(::getpid()) + ".vlgf";
+    // The file lives in memory and goes when the process does: nothing is
+    // left behind in /tmp however the run ends.
+    static const int fd = ::memfd_create("vellograph-fuzz.vlgf", MFD_CLOEXEC);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
     SetHost(&host);
+    if (fd < 0) {
+        std::abort();
+    }
 
     const auto originX = Take<std::int32_t>(data, size);
     const auto originY = Take<std::int32_t>(data, size);
     const double scale = Finite(Take<double>(data, size), 64.0);
     const double angle = Finite(Take<double>(data, size), 100.0);
 
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        return 0;
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) {
+        std::abort();
     }
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
 
     TAVecImage drawing;
     NewDrawing(drawing);

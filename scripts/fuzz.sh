@@ -10,11 +10,21 @@ CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
 cmake --build "$build" -j"$(nproc)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Inputs that crash are kept here (never in the source tree), to be replayed
+# with: $build/fuzz/TARGET_fuzzer FILE
+artifacts="$build/fuzz-artifacts"
+mkdir -p "$artifacts"
 for target in load_render int_conversion; do
   # The seed corpus stays as committed; new inputs go to a scratch copy.
   mkdir -p "$work/$target"
   cp -r "fuzz/corpus/$target/." "$work/$target/"
   echo "== fuzzing $target for ${seconds}s"
-  "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -max_len=65536 -print_final_stats=1 "$work/$target" 2>&1 | tail -n 15
+  if ! "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=65536 -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+    "$work/$target" >"$work/$target.log" 2>&1; then
+    cat "$work/$target.log" # the whole report: the stack is at its start
+    echo "== $target failed; the input is in $artifacts" >&2
+    exit 1
+  fi
+  tail -n 15 "$work/$target.log"
 done
