@@ -28,27 +28,33 @@ public:
     void ProcessMessages() override {}
 };
 
+constexpr int BigRecords = 20000000;
+
 // A freehand random walk: a move, then one "l" record per step of 1 to 4
-// pixels, kept on the surface.
-const TAVecImage& freehand() {
-    static const TAVecImage drawing = [] {
-        TAVecImage d;
-        std::mt19937 rng(2024);
-        std::uniform_int_distribution<int> step(-4, 4);
-        int x = SurfaceW / 2, y = SurfaceH / 2;
-        d.Commands.push_back(MakeNumberRecord(CmdMove, x, y));
-        while (static_cast<int>(d.Commands.size()) <= Segments) {
-            const int dx = step(rng), dy = step(rng);
-            if (dx == 0 && dy == 0) {
-                continue;
-            }
-            x = (x + dx < 0 || x + dx >= SurfaceW) ? x - dx : x + dx;
-            y = (y + dy < 0 || y + dy >= SurfaceH) ? y - dy : y + dy;
-            d.Commands.push_back(MakeNumberRecord(CmdLine, x, y));
+// pixels, kept on the surface. Every walk starts like every other, so a
+// longer one is the shorter one drawn on.
+TAVecImage FreehandWalk(int segments) {
+    TAVecImage d;
+    d.Commands.reserve(static_cast<std::size_t>(segments) + 1);
+    std::mt19937 rng(2024);
+    std::uniform_int_distribution<int> step(-4, 4);
+    int x = SurfaceW / 2, y = SurfaceH / 2;
+    d.Commands.push_back(MakeNumberRecord(CmdMove, x, y));
+    while (static_cast<int>(d.Commands.size()) <= segments) {
+        const int dx = step(rng), dy = step(rng);
+        if (dx == 0 && dy == 0) {
+            continue;
         }
-        d.LastIndex = static_cast<std::int32_t>(d.Commands.size()) - 1;
-        return d;
-    }();
+        x = (x + dx < 0 || x + dx >= SurfaceW) ? x - dx : x + dx;
+        y = (y + dy < 0 || y + dy >= SurfaceH) ? y - dy : y + dy;
+        d.Commands.push_back(MakeNumberRecord(CmdLine, x, y));
+    }
+    d.LastIndex = static_cast<std::int32_t>(d.Commands.size()) - 1;
+    return d;
+}
+
+const TAVecImage& freehand() {
+    static const TAVecImage drawing = FreehandWalk(Segments);
     return drawing;
 }
 
@@ -68,6 +74,25 @@ void BM_RenderFreehand(benchmark::State& state) {
     ResetRenderGlobals();
 }
 BENCHMARK(BM_RenderFreehand)->Arg(1)->Arg(2)->Arg(8)->Unit(benchmark::kMillisecond);
+
+// The same walk twenty times as long (120 MB of records) at pen width 2: the
+// cost per record must stay that of BM_RenderFreehand/2, nothing growing
+// with the drawing's length.
+void BM_Render20M(benchmark::State& state) {
+    static TAVecImage drawing = FreehandWalk(BigRecords - 1);
+    IdleHost host;
+    const ScopedHost installed(host);
+    ResetRenderGlobals();
+    TCanvas canvas(SurfaceW, SurfaceH);
+    for (auto _ : state) {
+        const PaceOverride pace(PaceUndo);
+        RenderDrawing(canvas, drawing, 0, 0, 0, drawing.LastIndex, 1.0, 0.0);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * BigRecords);
+    ResetRenderGlobals();
+}
+BENCHMARK(BM_Render20M)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_QPainterFreehand(benchmark::State& state) {
     std::vector<QPoint> points;
