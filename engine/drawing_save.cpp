@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
@@ -60,30 +59,6 @@ std::optional<std::string> ResolveLinks(std::string path) {
     }
     return std::nullopt;
 }
-
-// A write past the file size limit raises SIGXFSZ, which by default kills
-// the process; while saving, the write is to fail with EFBIG instead.
-class FileSizeSignalIgnored {
-public:
-    FileSizeSignalIgnored() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        active_ = ::sigaction(SIGXFSZ, nullptr, &previous_) == 0 &&
-                  previous_.sa_handler == SIG_DFL && ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
-    }
-    ~FileSizeSignalIgnored() {
-        if (active_) {
-            ::sigaction(SIGXFSZ, &previous_, nullptr);
-        }
-    }
-    FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
-    FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
-
-private:
-    struct sigaction previous_ {};
-    bool active_ = false;
-};
 
 // Creates a new, empty file with an unused name beside the target; the
 // leading dot keeps it out of file dialogs while it exists.
@@ -169,7 +144,7 @@ bool Save(const std::string& fileName, const TAVecImage& drawing) {
         }
     }
     {
-        const FileSizeSignalIgnored guard;
+        const fileio::FileSizeSignalIgnored guard;
         ok = ok && WriteContent(fd.get(), drawing, recordCount);
     }
     ok = fd.close() && ok;

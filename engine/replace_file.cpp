@@ -35,9 +35,14 @@ TReplaceFile::TReplaceFile(std::string target) : target_(std::move(target)) {
         return;
     }
     // Renaming would replace a file the user made read-only; refuse as a
-    // plain write would.
+    // plain write would. The mode's write bits count as well, because root
+    // passes every access check and a read-only file stays read-only for it.
     if (exists && ::access(target_.c_str(), W_OK) != 0) {
         failWithErrno();
+        return;
+    }
+    if (exists && S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        fail(std::strerror(EACCES));
         return;
     }
     static unsigned counter = 0;
