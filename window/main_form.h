@@ -122,6 +122,13 @@ public:
     void MMPanelRotNScalClick();
     void Timer1Timer();
 
+    // Autosave (autosave.cpp). The temporary file is a bare name, resolved
+    // against the current directory each time it is used.
+    static constexpr const char* TempFileName = "tempSaved.vlgf.tmp";
+    static constexpr std::int32_t AutosavePeriod = 30;
+    std::int32_t AutosaveTicks = 0;
+    bool ShowLabelAfterAutosave = false;
+
     // Enables MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel and
     // MMPanelDelay; nothing disables them again. An item whose command is
     // not built yet stays disabled all the same.
@@ -153,6 +160,12 @@ private:
     // The scale/rotation panel's frame preview: a left drag while that panel
     // is visible moves the frame instead of drawing.
     void FramePreviewMove();
+    // File commands (file_commands.cpp): the pen back to its start-up state,
+    // Timer1 on without restarting its interval, and commands that would
+    // write a half-loaded drawing put off until the load is over.
+    void ResetPen();
+    void EnableTimer1();
+    bool HeldBackByLoad(void (TMainForm::*command)());
 
     TDialogs& dialogs_;
     QtHost* host_;
@@ -160,6 +173,7 @@ private:
     std::vector<const QAction*> implemented_;
     bool drawingItemsEnabled_ = false;
     int playbackDepth_ = 0;
+    bool autosaveInProgress_ = false;
 };
 
 } // namespace vellograph
