@@ -4,11 +4,9 @@
 
 #include "drawing.h"
 #include "file_messages.h"
-#include "render.h"
 #include "views.h"
 
 #include <QLabel>
-#include <QTimer>
 
 #include <algorithm>
 #include <unistd.h>
