@@ -124,8 +124,16 @@ void TMainForm::WireCommands() {
     Implement(MMDrawSlowly, &TMainForm::MMDrawSlowlyClick);
     Implement(MMStopRender, &TMainForm::MMStopRenderClick);
 
-    // Files and autosave: MMNewFile, MMOpen, MMSave, MMSaveAs,
-    // MMSaveScreenAs, MMTempSave, MMLoadTemp, MMClearTemp, and Timer1.
+    // Files and autosave.
+    Implement(MMNewFile, &TMainForm::MMNewFileClick);
+    Implement(MMOpen, &TMainForm::MMOpenClick);
+    Implement(MMSave, &TMainForm::MMSaveClick);
+    Implement(MMSaveAs, &TMainForm::MMSaveAsClick);
+    Implement(MMSaveScreenAs, &TMainForm::MMSaveScreenAsClick);
+    Implement(MMTempSave, &TMainForm::MMTempSaveClick);
+    Implement(MMLoadTemp, &TMainForm::MMLoadTempClick);
+    Implement(MMClearTemp, &TMainForm::MMClearTempClick);
+    connect(Timer1, &QTimer::timeout, this, Guarded(this, &TMainForm::Timer1Timer));
 
     // Pen width and colour pickers.
     Implement(MMPenWidth, &TMainForm::MMPenWidthClick);

@@ -182,6 +182,13 @@ public:
     std::uint8_t AlphaBlendValue() const { return alphaBlendValue_; }
     void SetAlphaBlendValue(std::uint8_t value);
 
+    // Autosave (autosave.cpp). The temporary file is a bare name, resolved
+    // against the current directory each time it is used.
+    static constexpr const char* TempFileName = "tempSaved.vlgf.tmp";
+    static constexpr std::int32_t AutosavePeriod = 30;
+    std::int32_t AutosaveTicks = 0;
+    bool ShowLabelAfterAutosave = false;
+
     // Enables MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel and
     // MMPanelDelay; nothing disables them again. An item whose command is
     // not built yet stays disabled all the same.
@@ -224,6 +231,13 @@ private:
     void BuildPanelRotNScal();
     void BuildPanelTranspForm();
 
+    // File commands (file_commands.cpp): the pen back to its start-up state,
+    // Timer1 on without restarting its interval, and commands that would
+    // write a half-loaded drawing put off until the load is over.
+    void ResetPen();
+    void EnableTimer1();
+    bool HeldBackByLoad(void (TMainForm::*command)());
+
     TDialogs& dialogs_;
     QtHost* host_;
     std::vector<std::string> args_;
@@ -232,6 +246,8 @@ private:
     int playbackDepth_ = 0;
     bool alphaBlend_ = false;
     std::uint8_t alphaBlendValue_ = 255;
+
+    bool autosaveInProgress_ = false;
 };
 
 } // namespace vellograph

@@ -59,7 +59,10 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
     }
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters.front());
+        const auto last = selectedFilters_.find(request.Title);
+        dialog.selectNameFilter(last != selectedFilters_.end() && filters.contains(last->second)
+                                    ? last->second
+                                    : filters.front());
     }
     if (!request.DefaultExt.empty()) {
         dialog.setDefaultSuffix(FromUtf8(request.DefaultExt));
@@ -72,6 +75,9 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
+    }
+    if (!filters.isEmpty()) {
+        selectedFilters_[request.Title] = dialog.selectedNameFilter();
     }
     return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }

@@ -4,7 +4,11 @@
 #include "dialogs.h"
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+
+#include <map>
+#include <string>
 
 namespace vellograph {
 
@@ -23,6 +27,9 @@ private:
     std::optional<std::string> RunFileDialog(const TFileDialogRequest& request, bool open);
 
     QPointer<QWidget> parent_;
+    // The filter last chosen in each dialog, by title: a dialog opens first
+    // with its first filter, and later with the one the user took last.
+    std::map<std::string, QString> selectedFilters_;
 };
 
 } // namespace vellograph

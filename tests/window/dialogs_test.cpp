@@ -2,8 +2,16 @@
 #include "error.h"
 #include "form_fixture.h"
 #include "guarded.h"
+#include "qt_dialogs.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
 
 using namespace vellograph;
 
@@ -86,4 +94,61 @@ TEST(Guarded, AnErrorEndsTheHandlerAndReachesTheErrorBoxOnly) {
     ASSERT_EQ(form.dialogs.Errors.size(), 4u);
     EXPECT_EQ(form.dialogs.Errors[2], "std::bad_alloc.");
     EXPECT_EQ(form.dialogs.Errors[3], "Unknown error.");
+}
+
+namespace {
+
+// Answers the next file dialog that opens, from the event loop it runs.
+// A dialog not seen within five seconds is a failure, and any open one is
+// closed, so that nothing waits for a person.
+void AnswerNextFileDialog(const std::function<void(QFileDialog&)>& answer) {
+    auto* timer = new QTimer;
+    auto attempts = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, attempts, answer] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
+                timer->deleteLater();
+                answer(*dialog);
+                return;
+            }
+        }
+        if (++*attempts == 500) {
+            ADD_FAILURE() << "no file dialog opened";
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+} // namespace
+
+TEST(QtFileDialogs, AreQtsOwnAndRememberTheFilterLastChosen) {
+    QTemporaryDir dir;
+    TQtDialogs dialogs;
+    const TFileDialogRequest request{
+        "Сохранить векторный рисунок как...",
+        "Vellograph Drawing (*.vlgf)|*.vlgf|Text file|*.txt|All files|*.*", "vlgf",
+        (dir.path() + "/start.vlgf").toStdString()};
+    std::vector<QString> filtersAtStart;
+    AnswerNextFileDialog([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Сохранить векторный рисунок как...");
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog.nameFilters(), QStringList({"Vellograph Drawing (*.vlgf)",
+                                                     "Text file (*.txt)", "All files (*)"}));
+        EXPECT_EQ(dialog.directory().absolutePath(), dir.path());
+        filtersAtStart.push_back(dialog.selectedNameFilter());
+        dialog.selectNameFilter("Text file (*.txt)");
+        dialog.selectFile("typed");             // no extension: the default one is added
+        static_cast<QDialog&>(dialog).accept(); // QFileDialog hides it
+    });
+    EXPECT_EQ(dialogs.SaveFileName(request), (dir.path() + "/typed.vlgf").toStdString());
+
+    AnswerNextFileDialog([&](QFileDialog& dialog) {
+        filtersAtStart.push_back(dialog.selectedNameFilter());
+        dialog.reject();
+    });
+    EXPECT_EQ(dialogs.SaveFileName(request), std::nullopt);
+    EXPECT_EQ(filtersAtStart,
+              (std::vector<QString>{"Vellograph Drawing (*.vlgf)", "Text file (*.txt)"}));
 }

@@ -1,0 +1,81 @@
+// The temporary file: "Промежуточное сохранение", "Загрузка сохранки",
+// "Очистить сохранку", and the autosave tick of Timer1 with its countdown.
+#include "main_form.h"
+
+#include "drawing.h"
+#include "file_messages.h"
+#include "views.h"
+
+#include <QLabel>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace vellograph {
+
+namespace {
+
+// The countdown shows during this many last ticks before an autosave.
+constexpr std::int32_t CountdownTicks = 5;
+
+} // namespace
+
+void TMainForm::MMTempSaveClick() {
+    if (HeldBackByLoad(&TMainForm::MMTempSaveClick)) {
+        return;
+    }
+    std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
+    SaveDrawing(TempFileName, VecImage, size);
+    dialogs_.ShowMessage(SavedSizeText(size));
+}
+
+void TMainForm::MMLoadTempClick() {
+    if (!FileExists(TempFileName)) {
+        dialogs_.ShowMessage(MsgFileNotFound);
+        return;
+    }
+    ClearScreen();
+    ResetView(LiveView);
+    ResetPen();
+    LoadDrawing(TempFileName, VecImage);
+    EnableDrawingItems();
+    MMRedrawClick();
+}
+
+void TMainForm::MMClearTempClick() {
+    if (!dialogs_.Confirm(MsgDeleteTemp)) {
+        return;
+    }
+    if (FileExists(TempFileName)) {
+        (void)::unlink(TempFileName); // a failed deletion goes unreported
+    } else {
+        dialogs_.ShowMessage(MsgNoTemp);
+    }
+}
+
+void TMainForm::Timer1Timer() {
+    ++AutosaveTicks;
+    // Ticks keep coming while a save's failure box is open or a load pumps
+    // the queue. They count, but write nothing: one autosave at a time, and
+    // never a half-loaded drawing. The first tick after that writes.
+    if (AutosaveTicks >= AutosavePeriod && !autosaveInProgress_ && !LoadInProgress()) {
+        struct InProgress {
+            bool& flag;
+            explicit InProgress(bool& f) : flag(f) { flag = true; }
+            ~InProgress() { flag = false; }
+        } inProgress(autosaveInProgress_);
+        std::int32_t size = 0; // not shown: a success says nothing
+        SaveDrawing(TempFileName, VecImage, size);
+        AutosaveTicks = 0;
+        LabelInform->setVisible(ShowLabelAfterAutosave);
+    }
+    if (AutosaveTicks >= AutosavePeriod - CountdownTicks) {
+        LabelInform->show();
+        // An autosave held back is due now, not overdue: the count stops at 0.
+        LabelInform->setText(QString::fromStdString(
+            AutosaveCountdownText(std::max(0, AutosavePeriod - AutosaveTicks))));
+        LabelInform->adjustSize(); // the label grows with its text
+    }
+}
+
+} // namespace vellograph

@@ -1,0 +1,106 @@
+// The drawing file commands: "Новый файл", "Открыть файл", "Сохранить", "Сохранить как...".
+#include "main_form.h"
+
+#include "drawing.h"
+#include "file_messages.h"
+#include "guarded.h"
+#include "image_screen.h"
+#include "render.h"
+#include "views.h"
+
+#include <QTimer>
+
+namespace vellograph {
+
+namespace {
+
+// How often a command put off by a load looks whether the load is over.
+constexpr int LoadPollMs = 50;
+
+} // namespace
+
+void TMainForm::ResetPen() {
+    PenWidth = 2;
+    PenColor = 0;
+    FillColor = 0xFFFFFF;
+    TCanvas& canvas = ImageScreen->Canvas();
+    canvas.setPenWidth(PenWidth);
+    canvas.setPenColor(PenColor);
+}
+
+void TMainForm::EnableTimer1() {
+    // QTimer::start would restart the interval; a running timer keeps its beat.
+    if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+bool TMainForm::HeldBackByLoad(void (TMainForm::*command)()) {
+    // A save chosen while a load pumps the queue would write the records read
+    // so far, and the file being loaded is usually the one saved to: the
+    // command runs once the whole drawing is in.
+    if (!LoadInProgress()) {
+        return false;
+    }
+    QTimer::singleShot(LoadPollMs, this, Guarded(this, command));
+    return true;
+}
+
+void TMainForm::MMNewFileClick() {
+    ClearScreen();
+    EnableDrawingItems();
+    NewDrawing(VecImage);
+    ResetView(LiveView);
+    ResetPen();
+    VecImage.LastFillIndex = NoIndex;
+    EnableTimer1();
+}
+
+void TMainForm::MMOpenClick() {
+    if (!ExecuteOpen(dialogs_, OpenDialog1)) {
+        return;
+    }
+    // From here on the chosen name is the current file name, found or not.
+    const std::string fileName = OpenDialog1.FileName;
+    if (!FileExists(fileName)) {
+        dialogs_.ShowMessage(MsgFileNotFound);
+        return;
+    }
+    ClearScreen();
+    LoadDrawing(fileName, VecImage);
+    EnableDrawingItems();
+    MMRedrawClick();
+    Timer1->stop();
+}
+
+void TMainForm::MMSaveClick() {
+    if (HeldBackByLoad(&TMainForm::MMSaveClick)) {
+        return;
+    }
+    SaveDialog1.FileName = OpenDialog1.FileName;
+    std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
+    SaveDrawing(SaveDialog1.FileName, VecImage, size);
+    dialogs_.ShowMessage(SavedSizeText(size));
+    EnableTimer1();
+}
+
+void TMainForm::MMSaveAsClick() {
+    if (HeldBackByLoad(&TMainForm::MMSaveAsClick)) {
+        return;
+    }
+    if (!ExecuteSave(dialogs_, SaveDialog1)) {
+        return;
+    }
+    const std::string fileName = SaveDialog1.FileName;
+    if (FileExists(fileName) && !dialogs_.Confirm(MsgOverwrite)) {
+        dialogs_.ShowMessage(MsgNotSaved);
+        return;
+    }
+    std::int32_t size = 0;
+    SaveDrawing(fileName, VecImage, size);
+    OpenDialog1.FileName = fileName; // also when the save failed
+    dialogs_.ShowMessage(SavedSizeText(size));
+    EnableTimer1();
+}
+
+} // namespace vellograph
