@@ -9,30 +9,52 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace vellograph {
 
-void QtHost::ProcessMessages() {
-    if (beforePump_) {
-        beforePump_();
+template <class Pump> bool QtHost::Nested(Pump&& pump) {
+    if (nesting_ >= MaxNesting) {
+        return false;
     }
-    lastCallWasWait_ = false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    struct Level {
+        int& nesting;
+        explicit Level(int& n) : nesting(++n) {}
+        ~Level() { --nesting; }
+    } level(nesting_);
+    pump();
+    return true;
+}
+
+void QtHost::ProcessMessages() {
+    Nested([this] {
+        if (beforePump_) {
+            beforePump_();
+        }
+        lastCallWasWait_ = false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    });
 }
 
 void QtHost::WaitAndProcessMessages(std::uint32_t maxWaitMs) {
-    if (beforePump_ && !lastCallWasWait_) {
-        beforePump_();
+    const bool pumped = Nested([this, maxWaitMs] {
+        if (beforePump_ && !lastCallWasWait_) {
+            beforePump_();
+        }
+        lastCallWasWait_ = true;
+        // The blocking wait below returns on the first event; this timer is
+        // the event that ends it at the deadline. A precise timer, since a
+        // coarse one may fire early and make the caller wait again.
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.setTimerType(Qt::PreciseTimer);
+        wake.start(static_cast<int>(std::min<std::uint32_t>(maxWaitMs, 0x7FFFFFFF)));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    });
+    if (!pumped) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(maxWaitMs));
     }
-    lastCallWasWait_ = true;
-    // The blocking wait below returns on the first event; this timer is the
-    // event that ends it at the deadline. A precise timer, since a coarse one
-    // may fire early and make the caller wait again.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.start(static_cast<int>(std::min<std::uint32_t>(maxWaitMs, 0x7FFFFFFF)));
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 std::uint32_t QtHost::TickCount() {

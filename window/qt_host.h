@@ -24,10 +24,23 @@ public:
     // delay begins, and a long delay does not keep repainting.
     void SetBeforePump(std::function<void()> hook) { beforePump_ = std::move(hook); }
 
+    // Loops pump the queue, and a handler run by a pump may start a loop of
+    // its own, so pumps nest; clicks that come faster than playbacks end
+    // would nest them until the stack runs out. A pump nested this deep
+    // handles nothing: the loop that called it runs to its end undisturbed
+    // (a wait just waits), and what arrived meanwhile is handled by the
+    // pumps below once it returns.
+    static constexpr int MaxNesting = 64;
+    int Nesting() const { return nesting_; }
+
 private:
+    // Runs one pump one level deeper, or returns false at the limit.
+    template <class Pump> bool Nested(Pump&& pump);
+
     TDialogs& dialogs_;
     std::function<void()> beforePump_;
     bool lastCallWasWait_ = false;
+    int nesting_ = 0;
 };
 
 // Installs a host for the lifetime of this object and puts the previous one back.
