@@ -7,6 +7,8 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     using namespace vellograph;
@@ -14,7 +16,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vellograph: %s\n", problem.c_str());
         return 1;
     }
-    QApplication app(argc, argv);
+    // Every argument is ours, as bytes: the first names a drawing whatever it
+    // looks like. Qt sees none of them, or it would take a drawing named
+    // "-reverse" or "-platform" for one of its own options; its settings come
+    // from the environment (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE, ...).
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     // The X11 platform turns compression back on while the application is
     // constructed; strokes need every pointer position.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
@@ -24,8 +33,7 @@ int main(int argc, char** argv) {
     TQtDialogs dialogs;
     QtHost host(dialogs);
     HostInstallation installed(host);
-    // Qt has taken its own options out of argv; the rest is ours, as bytes.
-    TMainForm form(dialogs, &host, std::vector<std::string>(argv + 1, argv + argc));
+    TMainForm form(dialogs, &host, args);
     dialogs.SetParent(&form);
     form.ShowOnScreen();
     return app.exec();
