@@ -1,6 +1,8 @@
 // Real message, confirmation and error boxes, and the file dialogs.
 #include "qt_dialogs.h"
 
+#include "path_bytes.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -67,11 +69,13 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
     if (!request.DefaultExt.empty()) {
         dialog.setDefaultSuffix(FromUtf8(request.DefaultExt));
     }
+    // Paths are bytes, and a name that is no UTF-8 shows with replacement
+    // characters: taken unchanged, the name the dialog started with is
+    // returned as it came.
+    const QFileInfo start(QFile::decodeName(QByteArray::fromStdString(request.FileName)));
     if (!request.FileName.empty()) {
-        // Paths are bytes; the locale's file name codec brings them back intact.
-        const QString name = QFile::decodeName(QByteArray::fromStdString(request.FileName));
-        dialog.setDirectory(QFileInfo(name).absolutePath());
-        dialog.selectFile(QFileInfo(name).fileName());
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
@@ -79,7 +83,12 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
     if (!filters.isEmpty()) {
         selectedFilters_[request.Title] = dialog.selectedNameFilter();
     }
-    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+    const QString chosen = dialog.selectedFiles().front();
+    if (!request.FileName.empty() && chosen.contains(QChar(QChar::ReplacementCharacter)) &&
+        chosen == start.absoluteFilePath()) {
+        return request.FileName;
+    }
+    return PathBytes(chosen);
 }
 
 } // namespace vellograph

@@ -1,5 +1,6 @@
 // The dialogs' own rules and the one place where handler errors end up.
 #include "error.h"
+#include "file_dialog_driver.h"
 #include "form_fixture.h"
 #include "guarded.h"
 #include "qt_dialogs.h"
@@ -95,32 +96,6 @@ TEST(Guarded, AnErrorEndsTheHandlerAndReachesTheErrorBoxOnly) {
     EXPECT_EQ(form.dialogs.Errors[2], "std::bad_alloc.");
     EXPECT_EQ(form.dialogs.Errors[3], "Unknown error.");
 }
-
-namespace {
-
-// Answers the next file dialog that opens, from the event loop it runs.
-// A dialog not seen within five seconds is a failure, and any open one is
-// closed, so that nothing waits for a person.
-void AnswerNextFileDialog(const std::function<void(QFileDialog&)>& answer) {
-    auto* timer = new QTimer;
-    auto attempts = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, answer] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
-                timer->deleteLater();
-                answer(*dialog);
-                return;
-            }
-        }
-        if (++*attempts == 500) {
-            ADD_FAILURE() << "no file dialog opened";
-            timer->deleteLater();
-        }
-    });
-    timer->start(10);
-}
-
-} // namespace
 
 TEST(QtFileDialogs, AreQtsOwnAndRememberTheFilterLastChosen) {
     QTemporaryDir dir;
