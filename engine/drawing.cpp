@@ -14,12 +14,13 @@ bool FileExists(const std::string& fileName) {
 }
 
 void NewDrawing(TAVecImage& drawing) {
+    KeepForSaves(drawing, 0);
     std::copy_n(StandardHeader, HeaderSize, drawing.Header.begin());
     drawing.HeaderLastIndex = HeaderSize - 1;
     drawing.LastIndex = 1;
     drawing.Commands.resize(2);
-    drawing.Commands[0] = MakeColorRecord(CmdColor, 0);         // c0000: black
-    drawing.Commands[1] = MakeNumberRecord(CmdPenWidth, 2, 0);  // p0200: width 2
+    drawing.Commands[0] = MakeColorRecord(CmdColor, 0);        // c0000: black
+    drawing.Commands[1] = MakeNumberRecord(CmdPenWidth, 2, 0); // p0200: width 2
     // LastFillIndex is left as it was.
 }
 

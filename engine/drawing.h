@@ -55,9 +55,19 @@ void LoadDrawing(const std::string& fileName, TAVecImage& drawing);
 // strokes, file commands and the autosave until it is over.
 bool LoadInProgress();
 
-// Writes the header and records 0..LastIndex. On success savedSize receives
-// the file's size; on failure the user is told, savedSize and the old file
-// are untouched.
+// Writes the header and records 0..LastIndex as they are when it is called.
+// On success savedSize receives the file's size; on failure the user is told,
+// savedSize and the old file are untouched. A drawing of more than 131072
+// records is written with the message queue pumped every 131072 records and
+// while the disk catches up; handlers run meanwhile do not change what is
+// written. Of two saves of one file the one begun later wins, even when it
+// ran inside the other's pump.
 void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize);
+
+// To be called before records from index first on are overwritten or cut off
+// (AddCommand, NewDrawing and LoadDrawing do): a save that is pumping the
+// queue keeps its own copy of those it has yet to write. Appending after the
+// records and moving LastIndex need no call.
+void KeepForSaves(const TAVecImage& drawing, std::int32_t first);
 
 } // namespace vellograph

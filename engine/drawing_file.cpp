@@ -1,10 +1,8 @@
-// Drawing files. Loading: the record count from the size, chunked reads, a
+// Loading drawing files: the record count from the size, chunked reads, a
 // message pump after every 256th record, and the old drawing back on failure.
-// Saving: header and records in force, replacing the old file only whole.
 #include "drawing.h"
 #include "file_io.h"
 #include "host.h"
-#include "replace_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,6 +57,7 @@ public:
                drawing_.Commands.size() == static_cast<std::size_t>(loaded_);
     }
     void Restore() {
+        KeepForSaves(drawing_, 0);
         drawing_.Header = header_;
         drawing_.HeaderLastIndex = headerLastIndex_;
         drawing_.Commands = std::move(commands_);
@@ -165,6 +164,7 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
         return Outcome::Failed; // too large to hold in memory
     }
 
+    KeepForSaves(drawing, 0); // a save running in an outer pump still needs the old records
     LoadTransaction load(drawing, std::move(fresh));
     // Header bytes the file does not supply keep their previous contents.
     std::copy_n(header.begin(), headerBytes, drawing.Header.begin());
@@ -204,28 +204,6 @@ void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
     case Outcome::Superseded:
         break;
     }
-}
-
-void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize) {
-    const bool consistent =
-        drawing.LastIndex >= -1 &&
-        static_cast<std::size_t>(drawing.LastIndex + 1) <= drawing.Commands.size();
-    bool saved = false;
-    if (consistent) {
-        const auto recordCount = static_cast<std::size_t>(drawing.LastIndex + 1);
-        TReplaceFile out(fileName);
-        out.write(drawing.Header.data(), HeaderSize);
-        out.write(drawing.Commands.data(), recordCount * sizeof(TDrawCommand));
-        saved = out.commit();
-    }
-    if (!saved) {
-        CurrentHost().ShowMessage(MsgSaveFailed);
-        return;
-    }
-    const std::int64_t size = HeaderSize + RecordSize * (std::int64_t{drawing.LastIndex} + 1);
-    // A drawing past 2 GiB is saved whole; its size only saturates here.
-    savedSize = static_cast<std::int32_t>(
-        std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace vellograph

@@ -174,12 +174,24 @@ bool TReplaceFile::write(const void* data, std::size_t size) {
 }
 
 bool TReplaceFile::commit() {
-    if (!ok() || committed_) {
+    return flush() && replace() && syncDirectory();
+}
+
+bool TReplaceFile::flush() {
+    if (!ok() || flushed_) {
         return ok();
     }
     if (::fsync(fd_.get()) != 0 || !fd_.close()) {
         failWithErrno();
         return false;
+    }
+    flushed_ = true;
+    return true;
+}
+
+bool TReplaceFile::replace() {
+    if (!flush() || committed_) {
+        return ok();
     }
     if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         failWithErrno();
@@ -187,9 +199,16 @@ bool TReplaceFile::commit() {
     }
     committed_ = true;
     temp_.clear();
-    // Makes the rename itself durable. A folder that cannot be opened (write
-    // and search rights only) cannot be synced, and file systems that cannot
-    // sync a directory say so with EINVAL; neither is a failure of ours.
+    return true;
+}
+
+bool TReplaceFile::syncDirectory() {
+    if (!ok() || !committed_) {
+        return ok();
+    }
+    // A folder that cannot be opened (write and search rights only) cannot be
+    // synced, and file systems that cannot sync a directory say so with
+    // EINVAL; neither is a failure of ours.
     const fileio::UniqueFd dir(
         ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir && ::fsync(dir.get()) != 0 && errno != EINVAL && errno != EROFS) {

@@ -40,10 +40,25 @@ public:
     const std::string& reason() const { return reason_; }
     TFileResult result() const { return {ok(), reason_}; }
 
+    // The file that commit() replaces, with symbolic links resolved.
+    const std::string& target() const { return target_; }
+
     // Writes every byte or fails.
     bool write(const void* data, std::size_t size);
-    // Flushes to disk and renames the new file over the target.
+    // Flushes to disk and renames the new file over the target: flush(),
+    // replace() and syncDirectory() in turn.
     bool commit();
+
+    // The steps of commit(), for a writer that keeps its window responsive
+    // meanwhile. flush() and syncDirectory() may take long on a busy disk;
+    // they touch nothing but this object and may run on another thread
+    // while the owner's thread leaves the object alone.
+    // Brings the new file's data to the disk and closes it.
+    bool flush();
+    // Renames the flushed new file over the target.
+    bool replace();
+    // Makes the rename itself durable.
+    bool syncDirectory();
 
 private:
     void fail(const std::string& reason);
@@ -53,6 +68,7 @@ private:
     std::string target_; // with symbolic links resolved
     std::string temp_;
     fileio::UniqueFd fd_;
+    bool flushed_ = false;
     bool committed_ = false;
     std::string reason_;
 };

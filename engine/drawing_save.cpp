@@ -1,0 +1,204 @@
+// Saving drawing files: header and records in force, replacing the old file
+// only whole. A big drawing is written in slices with the message queue
+// pumped between them, and the wait for the disk runs aside, so the window
+// stays responsive; the file still holds the drawing as it was when the save
+// began.
+#include "drawing.h"
+#include "file_io.h"
+#include "host.h"
+#include "replace_file.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace vellograph {
+
+namespace {
+
+// Records written between two pumps: well under a millisecond of copying
+// into the page cache, even when the kernel has to find memory for it.
+constexpr std::size_t SliceRecords = std::size_t{1} << 17;
+// How long a pump waits for events while the disk catches up.
+constexpr std::uint32_t DiskPollMs = 5;
+
+std::int32_t SizeOfFile(std::size_t records) {
+    const std::int64_t size =
+        HeaderSize + sizeof(TDrawCommand) * static_cast<std::int64_t>(records);
+    // A drawing past 2 GiB is saved whole; its size only saturates here.
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
+}
+
+// A save that pumps the queue. Handlers run by its pumps may change the
+// drawing; those that change records it has yet to write hand it a copy of
+// them first (KeepForSaves).
+struct PendingSave {
+    const TAVecImage* drawing;
+    std::size_t count;   // records 0..count-1 go to the file
+    std::size_t written; // those before this are in the file
+    // Records keptFrom..count-1 come from kept instead of the drawing.
+    std::size_t keptFrom;
+    std::vector<TDrawCommand> kept;
+    std::string target;
+    // Set when a save that began later replaced the same file first: this
+    // one's older content must not go over it.
+    std::optional<std::int32_t> supersededBySize;
+    // Records still to be written were cut off without being handed over.
+    bool lost = false;
+};
+
+std::vector<PendingSave*> pendingSaves;
+
+class Registered {
+public:
+    explicit Registered(PendingSave& save) : save_(save) { pendingSaves.push_back(&save); }
+    ~Registered() { std::erase(pendingSaves, &save_); }
+    Registered(const Registered&) = delete;
+    Registered& operator=(const Registered&) = delete;
+
+private:
+    PendingSave& save_;
+};
+
+// Runs work on another thread while this one keeps pumping the queue.
+void RunWhilePumping(const std::function<void()>& work) {
+    std::atomic<bool> done{false};
+    std::jthread worker([&] {
+        work();
+        done.store(true, std::memory_order_release);
+    });
+    Host& host = CurrentHost();
+    while (!done.load(std::memory_order_acquire)) {
+        host.WaitAndProcessMessages(DiskPollMs);
+    }
+}
+
+// Writes the records slice by slice with a pump after each but the last.
+// False when the file could not take them, or when the drawing lost records
+// still to be written without handing them over first.
+bool WriteSlices(TReplaceFile& out, PendingSave& save) {
+    while (save.written < save.count) {
+        if (save.lost) {
+            return false;
+        }
+        const TDrawCommand* from = nullptr;
+        std::size_t n = 0;
+        if (save.written < save.keptFrom) {
+            n = std::min(SliceRecords, save.keptFrom - save.written);
+            if (save.drawing->Commands.size() < save.written + n) {
+                return false;
+            }
+            from = save.drawing->Commands.data() + save.written; // it may have moved
+        } else {
+            n = std::min(SliceRecords, save.count - save.written);
+            from = save.kept.data() + (save.written - save.keptFrom);
+        }
+        if (!out.write(from, n * sizeof(TDrawCommand))) {
+            return false;
+        }
+        save.written += n;
+        if (save.written < save.count) {
+            CurrentHost().ProcessMessages();
+        }
+    }
+    return true;
+}
+
+// The big save: slices with pumps, then the disk waits aside. The rename
+// itself stays on this thread, so saves of one file replace it in the order
+// in which they began.
+std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, std::size_t count,
+                                          TReplaceFile& out) {
+    PendingSave save{&drawing, count, 0, count, {}, out.target(), std::nullopt};
+    const Registered registered(save);
+    if (!WriteSlices(out, save)) {
+        return std::nullopt;
+    }
+    save.kept = {};
+    RunWhilePumping([&] { out.flush(); });
+    if (save.supersededBySize) {
+        return save.supersededBySize; // the newer content stays; ours is dropped
+    }
+    // The last name of the old file goes with the rename, and the system
+    // frees its blocks right there, which takes long for a big file: held
+    // open here, it is freed when closed aside.
+    fileio::UniqueFd oldFile(::open(out.target().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!out.replace()) {
+        return std::nullopt;
+    }
+    const std::int32_t size = SizeOfFile(count);
+    for (PendingSave* earlier : pendingSaves) {
+        if (earlier != &save && earlier->target == save.target) {
+            earlier->supersededBySize = size;
+        }
+    }
+    RunWhilePumping([&] {
+        oldFile.reset();
+        out.syncDirectory();
+    });
+    return out.ok() ? std::optional(size) : std::nullopt;
+}
+
+std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& drawing) {
+    if (drawing.LastIndex < -1 ||
+        static_cast<std::size_t>(drawing.LastIndex + 1) > drawing.Commands.size()) {
+        return std::nullopt;
+    }
+    // Taken now: records recorded while the save pumps belong to the next one.
+    const auto count = static_cast<std::size_t>(drawing.LastIndex + 1);
+    TReplaceFile out(fileName);
+    out.write(drawing.Header.data(), HeaderSize);
+    if (count > SliceRecords) {
+        return SaveWithPumps(drawing, count, out);
+    }
+    // A drawing of one slice is written at once, without pumping.
+    out.write(drawing.Commands.data(), count * sizeof(TDrawCommand));
+    if (!out.commit()) {
+        return std::nullopt;
+    }
+    for (PendingSave* earlier : pendingSaves) {
+        if (earlier->target == out.target()) {
+            earlier->supersededBySize = SizeOfFile(count);
+        }
+    }
+    return SizeOfFile(count);
+}
+
+} // namespace
+
+void KeepForSaves(const TAVecImage& drawing, std::int32_t first) {
+    for (PendingSave* save : pendingSaves) {
+        if (save->drawing != &drawing) {
+            continue;
+        }
+        const std::size_t from =
+            std::max(save->written, static_cast<std::size_t>(std::max(first, 0)));
+        if (from >= save->keptFrom) {
+            continue;
+        }
+        if (drawing.Commands.size() < save->keptFrom) {
+            save->lost = true;
+            continue;
+        }
+        save->kept.insert(save->kept.begin(), drawing.Commands.begin() + from,
+                          drawing.Commands.begin() + save->keptFrom);
+        save->keptFrom = from;
+    }
+}
+
+void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize) {
+    const std::optional<std::int32_t> size = Save(fileName, drawing);
+    if (!size) {
+        CurrentHost().ShowMessage(MsgSaveFailed);
+        return;
+    }
+    savedSize = *size;
+}
+
+} // namespace vellograph
