@@ -9,12 +9,12 @@
 #include "replace_file.h"
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <limits>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace vellograph {
@@ -24,8 +24,8 @@ namespace {
 // Records written between two pumps: well under a millisecond of copying
 // into the page cache, even when the kernel has to find memory for it.
 constexpr std::size_t SliceRecords = std::size_t{1} << 17;
-// How long a pump waits for events while the disk catches up.
-constexpr std::uint32_t DiskPollMs = 5;
+// Pumps come this often, in milliseconds, while the disk catches up.
+constexpr int DiskPollMs = 5;
 
 std::int32_t SizeOfFile(std::size_t records) {
     const std::int64_t size =
@@ -66,16 +66,13 @@ private:
     PendingSave& save_;
 };
 
-// Runs work on another thread while this one keeps pumping the queue.
+// Runs work on another thread while this one pumps the queue every few
+// milliseconds; waiting here rather than in the host, whose wait may not
+// block at all.
 void RunWhilePumping(const std::function<void()>& work) {
-    std::atomic<bool> done{false};
-    std::jthread worker([&] {
-        work();
-        done.store(true, std::memory_order_release);
-    });
-    Host& host = CurrentHost();
-    while (!done.load(std::memory_order_acquire)) {
-        host.WaitAndProcessMessages(DiskPollMs);
+    std::future<void> done = std::async(std::launch::async, work);
+    while (done.wait_for(std::chrono::milliseconds(DiskPollMs)) != std::future_status::ready) {
+        CurrentHost().ProcessMessages();
     }
 }
 

@@ -82,7 +82,7 @@ TEST_F(SavePumpTest, TheFileHoldsTheDrawingAsItWasWhateverHandlersDoMeanwhile) {
         EXPECT_EQ(saved, 36 + 6 * BigRecords);
         // Compared whole: a diff of two megabytes would take gigabytes to print.
         EXPECT_TRUE(ReadBytes(target) == PatternFile(BigRecords));
-        EXPECT_GE(host.pumps, 2); // between the slices, and while the disk works
+        EXPECT_GE(host.pumps, 1); // between the slices, and while the disk works if it is slow
         EXPECT_FALSE(CommandBytes(drawing) == CommandBytes(PatternDrawing(BigRecords)));
     }
     EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"big.vlgf", "other.vlgf"}));
