@@ -1,5 +1,6 @@
 // The drawing document: the global drawing, NewDrawing and the file test.
 #include "drawing.h"
+#include "drawing_snapshot.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -14,7 +15,7 @@ bool FileExists(const std::string& fileName) {
 }
 
 void NewDrawing(TAVecImage& drawing) {
-    KeepForSaves(drawing, 0);
+    KeepForSnapshots(drawing, 0);
     std::copy_n(StandardHeader, HeaderSize, drawing.Header.begin());
     drawing.HeaderLastIndex = HeaderSize - 1;
     drawing.LastIndex = 1;

@@ -64,10 +64,4 @@ bool LoadInProgress();
 // ran inside the other's pump.
 void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize);
 
-// To be called before records from index first on are overwritten or cut off
-// (AddCommand, NewDrawing and LoadDrawing do): a save that is pumping the
-// queue keeps its own copy of those it has yet to write. Appending after the
-// records and moving LastIndex need no call.
-void KeepForSaves(const TAVecImage& drawing, std::int32_t first);
-
 } // namespace vellograph

@@ -1,6 +1,7 @@
 // Loading drawing files: the record count from the size, chunked reads, a
 // message pump after every 256th record, and the old drawing back on failure.
 #include "drawing.h"
+#include "drawing_snapshot.h"
 #include "file_io.h"
 #include "host.h"
 
@@ -57,7 +58,7 @@ public:
                drawing_.Commands.size() == static_cast<std::size_t>(loaded_);
     }
     void Restore() {
-        KeepForSaves(drawing_, 0);
+        KeepForSnapshots(drawing_, 0);
         drawing_.Header = header_;
         drawing_.HeaderLastIndex = headerLastIndex_;
         drawing_.Commands = std::move(commands_);
@@ -164,7 +165,7 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
         return Outcome::Failed; // too large to hold in memory
     }
 
-    KeepForSaves(drawing, 0); // a save running in an outer pump still needs the old records
+    KeepForSnapshots(drawing, 0); // a save in an outer pump may still need the old records
     LoadTransaction load(drawing, std::move(fresh));
     // Header bytes the file does not supply keep their previous contents.
     std::copy_n(header.begin(), headerBytes, drawing.Header.begin());

@@ -4,6 +4,7 @@
 // stays responsive; the file still holds the drawing as it was when the save
 // began.
 #include "drawing.h"
+#include "drawing_snapshot.h"
 #include "file_io.h"
 #include "host.h"
 #include "replace_file.h"
@@ -35,22 +36,13 @@ std::int32_t SizeOfFile(std::size_t records) {
         std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
-// A save that pumps the queue. Handlers run by its pumps may change the
-// drawing; those that change records it has yet to write hand it a copy of
-// them first (KeepForSaves).
+// A save that pumps the queue, by the file it replaces. The records it
+// writes are a snapshot: handlers run by its pumps do not change them.
 struct PendingSave {
-    const TAVecImage* drawing;
-    std::size_t count;   // records 0..count-1 go to the file
-    std::size_t written; // those before this are in the file
-    // Records keptFrom..count-1 come from kept instead of the drawing.
-    std::size_t keptFrom;
-    std::vector<TDrawCommand> kept;
     std::string target;
     // Set when a save that began later replaced the same file first: this
     // one's older content must not go over it.
     std::optional<std::int32_t> supersededBySize;
-    // Records still to be written were cut off without being handed over.
-    bool lost = false;
 };
 
 std::vector<PendingSave*> pendingSaves;
@@ -66,6 +58,15 @@ private:
     PendingSave& save_;
 };
 
+// Tells the saves still pumping that the target now holds newer content.
+void Supersede(const std::string& target, std::int32_t size, const PendingSave* self) {
+    for (PendingSave* earlier : pendingSaves) {
+        if (earlier != self && earlier->target == target) {
+            earlier->supersededBySize = size;
+        }
+    }
+}
+
 // Runs work on another thread while this one pumps the queue every few
 // milliseconds; waiting here rather than in the host, whose wait may not
 // block at all.
@@ -79,28 +80,15 @@ void RunWhilePumping(const std::function<void()>& work) {
 // Writes the records slice by slice with a pump after each but the last.
 // False when the file could not take them, or when the drawing lost records
 // still to be written without handing them over first.
-bool WriteSlices(TReplaceFile& out, PendingSave& save) {
-    while (save.written < save.count) {
-        if (save.lost) {
+bool WriteSlices(TReplaceFile& out, TDrawingSnapshot& records) {
+    std::size_t written = 0;
+    while (written < records.size()) {
+        const std::span<const TDrawCommand> slice = records.Next(SliceRecords);
+        if (slice.empty() || !out.write(slice.data(), slice.size_bytes())) {
             return false;
         }
-        const TDrawCommand* from = nullptr;
-        std::size_t n = 0;
-        if (save.written < save.keptFrom) {
-            n = std::min(SliceRecords, save.keptFrom - save.written);
-            if (save.drawing->Commands.size() < save.written + n) {
-                return false;
-            }
-            from = save.drawing->Commands.data() + save.written; // it may have moved
-        } else {
-            n = std::min(SliceRecords, save.count - save.written);
-            from = save.kept.data() + (save.written - save.keptFrom);
-        }
-        if (!out.write(from, n * sizeof(TDrawCommand))) {
-            return false;
-        }
-        save.written += n;
-        if (save.written < save.count) {
+        written += slice.size();
+        if (written < records.size()) {
             CurrentHost().ProcessMessages();
         }
     }
@@ -110,14 +98,17 @@ bool WriteSlices(TReplaceFile& out, PendingSave& save) {
 // The big save: slices with pumps, then the disk waits aside. The rename
 // itself stays on this thread, so saves of one file replace it in the order
 // in which they began.
-std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, std::size_t count,
-                                          TReplaceFile& out) {
-    PendingSave save{&drawing, count, 0, count, {}, out.target(), std::nullopt};
+std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFile& out) {
+    PendingSave save{out.target(), std::nullopt};
     const Registered registered(save);
-    if (!WriteSlices(out, save)) {
-        return std::nullopt;
+    std::size_t count = 0;
+    {
+        TDrawingSnapshot records(drawing);
+        count = records.size();
+        if (!WriteSlices(out, records)) {
+            return std::nullopt;
+        }
     }
-    save.kept = {};
     RunWhilePumping([&] { out.flush(); });
     if (save.supersededBySize) {
         return save.supersededBySize; // the newer content stays; ours is dropped
@@ -130,11 +121,7 @@ std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, std::size_t
         return std::nullopt;
     }
     const std::int32_t size = SizeOfFile(count);
-    for (PendingSave* earlier : pendingSaves) {
-        if (earlier != &save && earlier->target == save.target) {
-            earlier->supersededBySize = size;
-        }
-    }
+    Supersede(save.target, size, &save);
     RunWhilePumping([&] {
         oldFile.reset();
         out.syncDirectory();
@@ -152,42 +139,18 @@ std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& 
     TReplaceFile out(fileName);
     out.write(drawing.Header.data(), HeaderSize);
     if (count > SliceRecords) {
-        return SaveWithPumps(drawing, count, out);
+        return SaveWithPumps(drawing, out);
     }
     // A drawing of one slice is written at once, without pumping.
     out.write(drawing.Commands.data(), count * sizeof(TDrawCommand));
     if (!out.commit()) {
         return std::nullopt;
     }
-    for (PendingSave* earlier : pendingSaves) {
-        if (earlier->target == out.target()) {
-            earlier->supersededBySize = SizeOfFile(count);
-        }
-    }
+    Supersede(out.target(), SizeOfFile(count), nullptr);
     return SizeOfFile(count);
 }
 
 } // namespace
-
-void KeepForSaves(const TAVecImage& drawing, std::int32_t first) {
-    for (PendingSave* save : pendingSaves) {
-        if (save->drawing != &drawing) {
-            continue;
-        }
-        const std::size_t from =
-            std::max(save->written, static_cast<std::size_t>(std::max(first, 0)));
-        if (from >= save->keptFrom) {
-            continue;
-        }
-        if (drawing.Commands.size() < save->keptFrom) {
-            save->lost = true;
-            continue;
-        }
-        save->kept.insert(save->kept.begin(), drawing.Commands.begin() + from,
-                          drawing.Commands.begin() + save->keptFrom);
-        save->keptFrom = from;
-    }
-}
 
 void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize) {
     const std::optional<std::int32_t> size = Save(fileName, drawing);

@@ -1,6 +1,7 @@
 // AddCommand: turns pointer positions, widths, colours and delays into records.
 #include "recording.h"
 
+#include "drawing_snapshot.h"
 #include "render.h"
 
 #include <algorithm>
@@ -79,7 +80,7 @@ TDrawCommand NumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t 
 void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& record) {
     if (index >= 0 && index <= drawing.LastIndex && index < NoIndex) {
         if (static_cast<std::size_t>(index) < drawing.Commands.size()) {
-            KeepForSaves(drawing, index);
+            KeepForSnapshots(drawing, index);
             drawing.Commands[static_cast<std::size_t>(index)] = record;
         }
         return;
@@ -87,7 +88,7 @@ void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& re
     if (drawing.LastIndex == std::numeric_limits<std::int32_t>::max()) {
         return; // no index left to name another record
     }
-    KeepForSaves(drawing, drawing.LastIndex + 1); // an undone tail is cut off
+    KeepForSnapshots(drawing, drawing.LastIndex + 1); // an undone tail is cut off
     drawing.Commands.resize(static_cast<std::size_t>(drawing.LastIndex + 1));
     drawing.Commands.push_back(record);
     ++drawing.LastIndex;

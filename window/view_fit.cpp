@@ -1,6 +1,7 @@
 // Fitting the view to a drawing, and the page frame outline.
 #include "view_fit.h"
 
+#include "drawing_snapshot.h"
 #include "fit.h"
 #include "host.h"
 #include "render.h"
@@ -9,9 +10,22 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <vector>
 
 namespace vellograph {
+
+namespace {
+
+constexpr std::size_t FitPumpEvery = 4096; // the scan pumps after record 0 and every 4096th
+
+// How many records from index i reach the next pump, which ends the slice:
+// records fetched are not to be held across a pump.
+std::size_t ToNextPump(std::size_t i) {
+    return i == 0 ? 1 : FitPumpEvery - (i - 1) % FitPumpEvery;
+}
+
+} // namespace
 
 std::array<TPoint, 5> ViewFrameCorners(const TViewParams& view) {
     const TViewMapper mapper(view);
@@ -83,20 +97,24 @@ std::string FormatScale(double value, const std::string& decimalSeparator) {
 void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
                     int surfaceHeight, const std::string& decimalSeparator) {
     // Handlers run from the pumps may change the drawing; scan a snapshot.
-    const std::int32_t lastIndex = drawing.LastIndex;
-    const std::size_t count =
-        std::min(drawing.Commands.size(), static_cast<std::size_t>(lastIndex + 1));
-    const std::vector<TDrawCommand> records(
-        drawing.Commands.begin(), drawing.Commands.begin() + static_cast<std::ptrdiff_t>(count));
+    TDrawingSnapshot records(drawing);
     TPointBox box;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        box.add(records[i]);
-        if (i % 4096 == 0) {
-            CurrentHost().ProcessMessages();
+    bool stopped = false;
+    for (std::size_t i = 0; i < records.size() && !stopped;) {
+        const std::span<const TDrawCommand> slice = records.Next(ToNextPump(i));
+        if (slice.empty()) {
+            break; // records cut off behind the snapshot's back: fit what was seen
         }
-        if (StopRequested) {
-            StopRequested = false;
-            break;
+        for (const TDrawCommand& record : slice) {
+            box.add(record);
+            if (i++ % FitPumpEvery == 0) {
+                CurrentHost().ProcessMessages();
+            }
+            if (StopRequested) {
+                StopRequested = false;
+                stopped = true;
+                break;
+            }
         }
     }
     const double scale = box.fitScale(surfaceWidth, surfaceHeight);

@@ -1,5 +1,5 @@
 // A drawing of 20,000,000 records (120 MB) through the window's own
-// commands: open and play, undo, save as, save over, open again. Peak memory
+// commands: open and play, undo, fit, save as, save over, open again. Peak memory
 // stays below 2.5 times the file, and the queue is never left unpumped for
 // 100 ms, so Esc is answered at once throughout.
 #include "file_fixture.h"
@@ -141,7 +141,7 @@ protected:
     }
 };
 
-TEST_F(BigDrawingTest, OpenPlayUndoSaveAndOpenAgainStayResponsiveAndWithinMemory) {
+TEST_F(BigDrawingTest, OpenPlayUndoFitSaveAndOpenAgainStayResponsiveAndWithinMemory) {
     const std::string big = Path("big.vlgf");
     const std::string saved = Path("saved.vlgf");
     WriteWalk(big, Canvas().width(), Canvas().height());
@@ -165,6 +165,9 @@ TEST_F(BigDrawingTest, OpenPlayUndoSaveAndOpenAgainStayResponsiveAndWithinMemory
     const std::int64_t inForce = Records - UndoStep;
     EXPECT_EQ(VecImage.LastIndex, inForce - 1);
 
+    Step("fit", [&] { form->ButtonFitToScreen->click(); });
+    const std::string fitMessage = dialogs.Messages.back();
+    EXPECT_GT(LiveView.Scale, 0.99); // the walk stays on the surface
     Step("save as", [&] {
         dialogs.SaveAnswers.push_back(saved);
         form->MMSaveAs->trigger();
@@ -198,7 +201,8 @@ TEST_F(BigDrawingTest, OpenPlayUndoSaveAndOpenAgainStayResponsiveAndWithinMemory
 
     const std::string size = std::to_string(36 + 6 * inForce);
     EXPECT_EQ(dialogs.Messages,
-              (std::vector<std::string>{"Загружено)", "Размер сохраненного: " + size + " байт",
+              (std::vector<std::string>{"Загружено)", fitMessage,
+                                        "Размер сохраненного: " + size + " байт",
                                         "Размер сохраненного: " + size + " байт", "Загружено)"}));
     const long peakKb = PeakResidentKb();
     std::printf("peak memory %.1f MB for a %.1f MB file; Esc answered after %.1f ms\n",

@@ -1,6 +1,7 @@
 // A re-entrancy storm: while a 200,000-record drawing plays, every pump of
 // the queue brings one more user action from a seeded generator, and the
 // program must come out of it whole.
+#include "drawing_snapshot.h"
 #include "file_fixture.h"
 #include "guarded.h"
 
@@ -128,7 +129,7 @@ protected:
             break;
         case Action::Fill: {
             // No command records fills: placed as AddCommand places records.
-            KeepForSaves(VecImage, VecImage.LastIndex + 1);
+            KeepForSnapshots(VecImage, VecImage.LastIndex + 1);
             VecImage.Commands.resize(static_cast<std::size_t>(VecImage.LastIndex + 1));
             VecImage.Commands.push_back(MakeColorRecord(CmdFill, 0xF0F0F0 - (arg % 4) * 0x101010));
             ++VecImage.LastIndex;
