@@ -36,8 +36,7 @@ std::int32_t SizeOfFile(std::size_t records) {
         std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
-// A save that pumps the queue, by the file it replaces. The records it
-// writes are a snapshot: handlers run by its pumps do not change them.
+// A save that pumps the queue, known by the file it replaces.
 struct PendingSave {
     std::string target;
     // Set when a save that began later replaced the same file first: this

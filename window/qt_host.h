@@ -31,7 +31,6 @@ public:
     // (a wait just waits), and what arrived meanwhile is handled by the
     // pumps below once it returns.
     static constexpr int MaxNesting = 64;
-    int Nesting() const { return nesting_; }
 
 private:
     // Runs one pump one level deeper, or returns false at the limit.
