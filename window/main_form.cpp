@@ -4,6 +4,7 @@
 #include "drawing.h"
 #include "guarded.h"
 #include "image_screen.h"
+#include "panel_parts.h"
 #include "pointer_state.h"
 #include "qt_host.h"
 #include "render.h"
@@ -28,16 +29,6 @@ constexpr int LabelDistanceFromBottom = 30;
 constexpr const char* AboutText = "Vellograph v3.1.1\n"
                                   "Written by the Vellograph developers\n"
                                   "https://vellograph.example.org";
-
-QFrame* HiddenPanel(QWidget* parent, const char* name, QRect geometry) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setAutoFillBackground(true);
-    panel->setGeometry(geometry);
-    panel->hide();
-    return panel;
-}
 
 } // namespace
 
@@ -88,8 +79,8 @@ void TMainForm::CreateComponents() {
     CreateUndoPanel();
     CreateDelayPanel();
     // Placeholders with their design geometry until their own classes land.
-    PanelTranspForm = HiddenPanel(this, "PanelTranspForm", {8, 256, 545, 73});
-    PanelRotNScal = HiddenPanel(this, "PanelRotNScal", {632, 8, 249, 137});
+    PanelTranspForm = MakePanel(this, "PanelTranspForm", {8, 256, 545, 73});
+    PanelRotNScal = MakePanel(this, "PanelRotNScal", {632, 8, 249, 137});
     BuildPanelTranspForm();
     BuildPanelRotNScal();
 
