@@ -44,15 +44,25 @@ bool FileExists(const std::string& fileName);
 
 void NewDrawing(TAVecImage& drawing);
 
+// How a LoadDrawing ended, for the code that called it; the user has been
+// told already.
+enum class LoadOutcome {
+    Loaded,     // the whole file is in the drawing: "Загружено)"
+    Failed,     // the drawing is as it was before: the failure message
+    Superseded, // a handler run by a pump replaced the drawing: no message
+};
+
 // Replaces the drawing by the file's contents and tells the user how it went.
 // On any failure the drawing is left exactly as it was. Handlers that run in
-// its message pumps see the records read so far; one that changes the drawing
-// (a new drawing, another load, a stroke, an undo) ends the load, and the
-// drawing stays as that handler left it, with no message.
-void LoadDrawing(const std::string& fileName, TAVecImage& drawing);
+// its message pumps see the records read so far. The window holds back every
+// action that records or moves LastIndex while a load reads; should a handler
+// change the drawing all the same (a new drawing, another load), that ends
+// the load, and the drawing stays as the handler left it, with no message.
+LoadOutcome LoadDrawing(const std::string& fileName, TAVecImage& drawing);
 
-// True while a LoadDrawing is pumping messages: the window holds back
-// strokes, file commands and the autosave until it is over.
+// True while a LoadDrawing is reading into the drawing: it is pumping
+// messages, and no handler has replaced the drawing since it began. The
+// window holds back recording, undo/redo and saves while this holds.
 bool LoadInProgress();
 
 // Writes the header and records 0..LastIndex as they are when it is called.

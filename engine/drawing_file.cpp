@@ -23,7 +23,10 @@ constexpr std::int32_t PumpEvery = 256;
 // on their way into the drawing.
 constexpr std::int32_t ChunkRecords = PumpEvery * 64;
 
-int activeLoads = 0;
+class LoadTransaction;
+// Loads begun and not yet returned, innermost last: a handler run by one
+// load's pump may start another.
+std::vector<const LoadTransaction*> activeLoads;
 
 // Everything a load replaces, kept until the load is over so that a failure
 // puts the drawing back exactly as it was.
@@ -34,7 +37,7 @@ public:
           commands_(std::exchange(drawing.Commands, std::move(fresh))),
           lastIndex_(drawing.LastIndex), lastFillIndex_(drawing.LastFillIndex),
           ours_(drawing.Commands.data()) {
-        ++activeLoads;
+        activeLoads.push_back(this);
         drawing.LastIndex = -1;
         drawing.LastFillIndex = 0;
     }
@@ -70,7 +73,7 @@ public:
     void Finish() {
         if (!finished_) {
             finished_ = true;
-            --activeLoads;
+            std::erase(activeLoads, this);
         }
     }
 
@@ -102,7 +105,7 @@ fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size
     return fd;
 }
 
-enum class Outcome { Loaded, Failed, Superseded };
+using Outcome = LoadOutcome;
 
 // Reads the records into the drawing in chunks, appending one pump group at
 // a time so that every pump sees LastIndex + 1 records in Commands.
@@ -191,11 +194,16 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
 } // namespace
 
 bool LoadInProgress() {
-    return activeLoads > 0;
+    // A load whose drawing was replaced is over for everyone else, even
+    // before its pump returns to it; an inner load that failed gives an outer
+    // one its records back, and that one reads on.
+    return std::any_of(activeLoads.begin(), activeLoads.end(),
+                       [](const LoadTransaction* load) { return load->StillOurs(); });
 }
 
-void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
-    switch (Load(fileName, drawing)) {
+LoadOutcome LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
+    const LoadOutcome outcome = Load(fileName, drawing);
+    switch (outcome) {
     case Outcome::Loaded:
         CurrentHost().ShowMessage(MsgLoaded);
         break;
@@ -205,6 +213,7 @@ void LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
     case Outcome::Superseded:
         break;
     }
+    return outcome;
 }
 
 } // namespace vellograph

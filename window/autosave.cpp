@@ -21,7 +21,7 @@ constexpr std::int32_t CountdownTicks = 5;
 } // namespace
 
 void TMainForm::MMTempSaveClick() {
-    if (HeldBackByLoad(&TMainForm::MMTempSaveClick)) {
+    if (SaveWaitsForLoad(&TMainForm::MMTempSaveClick)) {
         return;
     }
     std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
@@ -37,8 +37,12 @@ void TMainForm::MMLoadTempClick() {
     ClearScreen();
     ResetView(LiveView);
     ResetPen();
-    LoadDrawing(TempFileName, VecImage);
+    const HeldLoad load = LoadHoldingBack(TempFileName);
     EnableDrawingItems();
+    if (load.Outcome == LoadOutcome::Superseded) {
+        return; // the command that replaced the drawing has the last word
+    }
+    RunHeldSaves(load.Saves);
     MMRedrawClick();
 }
 
@@ -53,21 +57,29 @@ void TMainForm::MMClearTempClick() {
     }
 }
 
+void TMainForm::Autosave() {
+    if (autosaveInProgress_) {
+        return; // still due: the next tick writes
+    }
+    struct InProgress {
+        bool& flag;
+        explicit InProgress(bool& f) : flag(f) { flag = true; }
+        ~InProgress() { flag = false; }
+    } inProgress(autosaveInProgress_);
+    std::int32_t size = 0; // not shown: a success says nothing
+    SaveDrawing(TempFileName, VecImage, size);
+    AutosaveTicks = 0;
+    LabelInform->setVisible(ShowLabelAfterAutosave);
+}
+
 void TMainForm::Timer1Timer() {
     ++AutosaveTicks;
-    // Ticks keep coming while a save's failure box is open or a load pumps
-    // the queue. They count, but write nothing: one autosave at a time, and
-    // never a half-loaded drawing. The first tick after that writes.
-    if (AutosaveTicks >= AutosavePeriod && !autosaveInProgress_ && !LoadInProgress()) {
-        struct InProgress {
-            bool& flag;
-            explicit InProgress(bool& f) : flag(f) { flag = true; }
-            ~InProgress() { flag = false; }
-        } inProgress(autosaveInProgress_);
-        std::int32_t size = 0; // not shown: a success says nothing
-        SaveDrawing(TempFileName, VecImage, size);
-        AutosaveTicks = 0;
-        LabelInform->setVisible(ShowLabelAfterAutosave);
+    // Ticks keep coming while a save's failure box is open: they count, but
+    // start no second autosave; the first tick after that box writes. One due
+    // while a load reads waits for the whole drawing, like any save.
+    if (AutosaveTicks >= AutosavePeriod && !autosaveInProgress_ &&
+        !SaveWaitsForLoad(&TMainForm::Autosave)) {
+        Autosave();
     }
     if (AutosaveTicks >= AutosavePeriod - CountdownTicks) {
         LabelInform->show();

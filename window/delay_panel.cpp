@@ -38,10 +38,13 @@ void TMainForm::CreateDelayPanel() {
 }
 
 void TMainForm::MMPanelDelayClick() {
-    ShowTool(PanelDelay);
+    PlaceAtPointer(PanelDelay);
 }
 
 void TMainForm::ButtonDelayClick() {
+    if (RecordingHeldBack()) {
+        return;
+    }
     const std::int32_t ms = DelayFromText(EditDelay->text().toStdString());
     // Nothing waits now: playback pauses when it reaches the record.
     AddCommand(VecImage, ms, 0, 0, 0, NoIndex, 0, 0, CmdDelay);

@@ -3,7 +3,6 @@
 
 #include "drawing.h"
 #include "file_messages.h"
-#include "guarded.h"
 #include "image_screen.h"
 #include "render.h"
 #include "views.h"
@@ -11,13 +10,6 @@
 #include <QTimer>
 
 namespace vellograph {
-
-namespace {
-
-// How often a command put off by a load looks whether the load is over.
-constexpr int LoadPollMs = 50;
-
-} // namespace
 
 void TMainForm::ResetPen() {
     PenWidth = 2;
@@ -33,17 +25,6 @@ void TMainForm::EnableTimer1() {
     if (!Timer1->isActive()) {
         Timer1->start();
     }
-}
-
-bool TMainForm::HeldBackByLoad(void (TMainForm::*command)()) {
-    // A save chosen while a load pumps the queue would write the records read
-    // so far, and the file being loaded is usually the one saved to: the
-    // command runs once the whole drawing is in.
-    if (!LoadInProgress()) {
-        return false;
-    }
-    QTimer::singleShot(LoadPollMs, this, Guarded(this, command));
-    return true;
 }
 
 void TMainForm::MMNewFileClick() {
@@ -67,14 +48,20 @@ void TMainForm::MMOpenClick() {
         return;
     }
     ClearScreen();
-    LoadDrawing(fileName, VecImage);
+    const HeldLoad load = LoadHoldingBack(fileName);
     EnableDrawingItems();
-    MMRedrawClick();
+    if (load.Outcome == LoadOutcome::Superseded) {
+        return; // the command that replaced the drawing has the last word
+    }
+    // Off before the playback: a tick during it would autosave the drawing
+    // just opened. Saves chosen during the load come after, and may turn it on.
     Timer1->stop();
+    RunHeldSaves(load.Saves);
+    MMRedrawClick();
 }
 
 void TMainForm::MMSaveClick() {
-    if (HeldBackByLoad(&TMainForm::MMSaveClick)) {
+    if (SaveWaitsForLoad(&TMainForm::MMSaveClick)) {
         return;
     }
     SaveDialog1.FileName = OpenDialog1.FileName;
@@ -85,7 +72,7 @@ void TMainForm::MMSaveClick() {
 }
 
 void TMainForm::MMSaveAsClick() {
-    if (HeldBackByLoad(&TMainForm::MMSaveAsClick)) {
+    if (SaveWaitsForLoad(&TMainForm::MMSaveAsClick)) {
         return;
     }
     if (!ExecuteSave(dialogs_, SaveDialog1)) {

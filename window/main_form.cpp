@@ -1,6 +1,7 @@
 // The main window: its components and wiring, start-up, Esc, "Выход" and "О программе".
 #include "main_form.h"
 
+#include "canvas_image.h"
 #include "drawing.h"
 #include "guarded.h"
 #include "image_screen.h"
@@ -38,6 +39,9 @@ TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> a
       args_(std::move(args)) {
     setObjectName("MainForm");
     setWindowTitle("Vellograph");
+    QFont font("MS Sans Serif"); // the panels' controls take it
+    font.setPixelSize(11);
+    setFont(font);
     setGeometry(192, 114, 920, 446); // until the window covers the screen
     CreateComponents();
     CreateMenu();
@@ -46,6 +50,7 @@ TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> a
     qApp->installEventFilter(this);
     if (host_) {
         host_->SetBeforePump([this] {
+            ShowLoadCursor();
             if (playbackDepth_ > 0) {
                 ImageScreen->InvalidateAll();
             }
@@ -78,11 +83,15 @@ void TMainForm::CreateComponents() {
     CreatePenColorPicker();
     CreateUndoPanel();
     CreateDelayPanel();
-    // Placeholders with their design geometry until their own classes land.
     PanelTranspForm = MakePanel(this, "PanelTranspForm", {8, 256, 545, 73});
     PanelRotNScal = MakePanel(this, "PanelRotNScal", {632, 8, 249, 137});
     BuildPanelTranspForm();
     BuildPanelRotNScal();
+    for (QWidget* panel : {PanelCancel, PanelDelay, PanelTranspForm, PanelRotNScal}) {
+        for (QWidget* control : panel->findChildren<QWidget*>()) {
+            FitCaption(*control); // captions as they are built: the widest each shows
+        }
+    }
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -160,10 +169,14 @@ void TMainForm::FormCreate() {
     }
     OpenDialog1.FileName = args_.front();
     if (FileExists(OpenDialog1.FileName)) {
-        LoadDrawing(OpenDialog1.FileName, VecImage);
+        const HeldLoad load = LoadHoldingBack(OpenDialog1.FileName);
         EnableDrawingItems();
+        if (load.Outcome == LoadOutcome::Superseded) {
+            return; // the command that replaced the drawing has the last word
+        }
         Timer1->stop();
         TimerLoader->start();
+        RunHeldSaves(load.Saves);
     } else {
         dialogs_.ShowMessage("Файл не найден");
     }
@@ -195,7 +208,14 @@ void TMainForm::MMAboutClick() {
 void TMainForm::PlaceAtPointer(QWidget* widget) {
     widget->move(ImageScreen->ToLogical(QPointF(PointerX, PointerY)).toPoint());
     widget->show();
-    widget->raise();
+    // Showing never changes the stacking; putting every component back in
+    // the design's order keeps a picker from covering an open panel, and a
+    // panel from covering one that comes later in the design.
+    QWidget* const order[] = {ImageScreen, LabelInform, ImagePenWidth,   ImagePenColor,
+                              PanelCancel, PanelDelay,  PanelTranspForm, PanelRotNScal};
+    for (QWidget* component : order) {
+        component->raise();
+    }
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {

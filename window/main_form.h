@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dialogs.h"
+#include "drawing.h"
 
 #include <QWidget>
 
@@ -131,10 +132,7 @@ public:
     void ButtonDelayClick();
     void ButtonDelayCloseClick();
 
-    // Commands that arrive with their own files: file commands and autosave,
-    // the pickers, the undo/redo and delay panels, the scale/rotation and
-    // transparency panels, the file association. Each is defined there and
-    // switched on with one Implement line in WireCommands.
+    // The menu commands, each defined in the file of its tool or concern.
     void MMPenWidthClick();
     void MMPenColorClick();
     void MMPanelCancelClick();
@@ -202,8 +200,15 @@ public:
     // Plays records start..end of the drawing through LiveView onto the
     // surface, refreshing the screen at every pump of the queue.
     void PlayRecords(std::int32_t start, std::int32_t end);
-    // Puts a panel or picker's top-left corner at the latest press and shows it.
+    // Puts a panel or picker's top-left corner at the latest press and shows
+    // it, keeping the design's stacking: panels above pickers, later
+    // components above earlier ones.
     void PlaceAtPointer(QWidget* widget);
+
+    // True while a load reads into the drawing. Every action that records
+    // into it or moves LastIndex does nothing then: a stroke, undo, redo,
+    // accept, the pickers and the delay; the window shows the busy cursor.
+    bool RecordingHeldBack() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -217,9 +222,6 @@ private:
     void CreatePenColorPicker();
     void CreateUndoPanel();
     void CreateDelayPanel();
-    // Shows a panel or picker at the latest press, keeping the design's
-    // stacking: panels above pickers, later components above earlier ones.
-    void ShowTool(QWidget* tool);
     void WireCommands();
     // Connects the item's command; from then on the item follows the enabling rule.
     void Implement(QAction* item, void (TMainForm::*handler)());
@@ -232,11 +234,28 @@ private:
     void BuildPanelTranspForm();
 
     // File commands (file_commands.cpp): the pen back to its start-up state,
-    // Timer1 on without restarting its interval, and commands that would
-    // write a half-loaded drawing put off until the load is over.
+    // Timer1 on without restarting its interval.
     void ResetPen();
     void EnableTimer1();
-    bool HeldBackByLoad(void (TMainForm::*command)());
+
+    // Loads and the saves chosen while they read (load_guard.cpp). A save
+    // chosen during a load waits for it: it runs, in the order chosen, once
+    // the load has read the whole file, and is dropped when a command that
+    // replaces the drawing ends the load instead, so that no save writes a
+    // drawing the user did not have.
+    using Command = void (TMainForm::*)();
+    struct HeldLoad {
+        LoadOutcome Outcome;
+        std::vector<Command> Saves; // to run once the caller's steps allow
+    };
+    HeldLoad LoadHoldingBack(const std::string& fileName);
+    void RunHeldSaves(const std::vector<Command>& saves);
+    // True when the command was put off until the load that reads now is over.
+    bool SaveWaitsForLoad(Command command);
+    // The busy cursor exactly while a load reads.
+    void ShowLoadCursor();
+    // The autosave itself, due or put off by a load (autosave.cpp).
+    void Autosave();
 
     TDialogs& dialogs_;
     QtHost* host_;
@@ -248,6 +267,11 @@ private:
     std::uint8_t alphaBlendValue_ = 255;
 
     bool autosaveInProgress_ = false;
+    // One list per load begun by this window and not yet returned, innermost last.
+    std::vector<std::vector<Command>> savesAwaitingLoad_;
+    bool loadCursorShown_ = false;
+    // The left press came while a load read: the stroke records nothing.
+    bool strokeHeldBack_ = false;
 };
 
 } // namespace vellograph

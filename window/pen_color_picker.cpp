@@ -21,7 +21,7 @@ void TMainForm::CreatePenColorPicker() {
 }
 
 void TMainForm::MMPenColorClick() {
-    ShowTool(ImagePenColor);
+    PlaceAtPointer(ImagePenColor);
     BuildPalette();
     TCanvas& canvas = ImagePenColor->Canvas();
     // The grid lines wait for the first move; until then they show what the
@@ -33,6 +33,9 @@ void TMainForm::MMPenColorClick() {
 }
 
 void TMainForm::ImagePenColorMouseMove(int x, int y) {
+    if (RecordingHeldBack()) {
+        return;
+    }
     TCanvas& canvas = ImagePenColor->Canvas();
     DrawPaletteGrid(canvas); // also takes the previous highlight away
     const PaletteCell cell = PaletteHitTest(x, y);
@@ -45,6 +48,9 @@ void TMainForm::ImagePenColorMouseMove(int x, int y) {
 }
 
 void TMainForm::ImagePenColorMouseDown(Qt::MouseButton button, int x, int y) {
+    if (RecordingHeldBack()) {
+        return;
+    }
     const PaletteCell cell = PaletteHitTest(x, y);
     const TColor color = PaletteColors[cell.column][cell.row];
     if (button == Qt::LeftButton) {

@@ -23,16 +23,22 @@ void TMainForm::CreatePenWidthPicker() {
 
 void TMainForm::MMPenWidthClick() {
     // The picture stays as it was last shown until the pointer moves over it.
-    ShowTool(ImagePenWidth);
+    PlaceAtPointer(ImagePenWidth);
 }
 
 void TMainForm::ImagePenWidthMouseMove(int x, int /*y*/) {
+    if (RecordingHeldBack()) {
+        return;
+    }
     PenWidth = PenWidthFromPickerX(x, PenWidthPictureWidth);
     DrawPenWidthPreview(ImagePenWidth->Canvas(), PenWidthPictureWidth, PenWidthPictureHeight);
     ImagePenWidth->update();
 }
 
 void TMainForm::ImagePenWidthMouseDown(Qt::MouseButton button, int /*x*/, int /*y*/) {
+    if (RecordingHeldBack()) {
+        return;
+    }
     // Every click records, even an unchanged width; only the left one closes.
     AddCommand(VecImage, PenWidth, 0, 0, 0, NoIndex, LiveView.Scale, 0, CmdPenWidth);
     if (button == Qt::LeftButton) {

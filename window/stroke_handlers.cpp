@@ -62,7 +62,10 @@ void TMainForm::ImageScreenMouseDown(Qt::MouseButton button, int x, int y) {
     PointerY = y;
     PrevX = x;
     PrevY = y;
-    if (pressed == TMouseButton::mbLeft) {
+    // A stroke begun while a load reads is no part of any drawing: neither
+    // the one being read nor the one it replaces.
+    strokeHeldBack_ = pressed == TMouseButton::mbLeft && RecordingHeldBack();
+    if (pressed == TMouseButton::mbLeft && !strokeHeldBack_) {
         Record(CmdMove); // a press paints nothing
     }
 }
@@ -78,6 +81,11 @@ void TMainForm::ImageScreenMouseMove(int x, int y) {
     }
     if (!PanelRotNScal->isHidden()) {
         FramePreviewMove();
+        return;
+    }
+    // A load that begins mid-stroke ends the stroke there.
+    strokeHeldBack_ = strokeHeldBack_ || RecordingHeldBack();
+    if (strokeHeldBack_) {
         return;
     }
     // Pen settings are taken on every move: a change between strokes shows

@@ -61,10 +61,13 @@ void TMainForm::CreateUndoPanel() {
 
 void TMainForm::MMPanelCancelClick() {
     RedoLimit = VecImage.LastIndex;
-    ShowTool(PanelCancel);
+    PlaceAtPointer(PanelCancel);
 }
 
 void TMainForm::ButtonBckwrdClick() {
+    if (RecordingHeldBack()) {
+        return;
+    }
     const std::int32_t step = UndoStepFromText(EditUndoStep->text().toStdString());
     const PaceOverride pace(PaceUndo); // put back even when a pump changed it
     VecImage.LastIndex = std::max(VecImage.LastIndex - step, -1);
@@ -78,6 +81,9 @@ void TMainForm::ButtonBckwrdClick() {
 }
 
 void TMainForm::ButtonFrwrdClick() {
+    if (RecordingHeldBack()) {
+        return;
+    }
     const std::int32_t step = UndoStepFromText(EditUndoStep->text().toStdString());
     const PaceOverride pace(PaceRedo);
     const std::int32_t old = VecImage.LastIndex;
@@ -92,6 +98,9 @@ void TMainForm::ButtonFrwrdClick() {
 }
 
 void TMainForm::ButtonCancelAcceptClick() {
+    if (RecordingHeldBack()) {
+        return;
+    }
     PanelCancel->hide(); // the undone records stay stored until the next recorded command
 }
 

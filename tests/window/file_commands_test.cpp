@@ -1,6 +1,9 @@
 // The file commands from the menu: what each one asks, writes, shows, and
 // which state it keeps.
+#include "canvas_image.h"
 #include "file_fixture.h"
+
+#include <QPushButton>
 
 #include <filesystem>
 
@@ -228,29 +231,115 @@ TEST_F(FileTest, ADrawingSavedAndOpenedAgainReplaysToTheSamePicture) {
     EXPECT_TRUE(Pixels(Canvas()) == pixels);
 }
 
-TEST_F(FileTest, SavesChosenDuringALoadWaitForTheWholeDrawing) {
+// What the user does in the first pump of a load, and what must come of it.
+struct DuringLoad {
+    const char* what;
+    std::function<void(TMainForm&)> act;
+    std::vector<std::string> messages; // after the load's own "Загружено)"
+    bool loadEnds;                     // a command replaced the drawing
+    bool tempWritten;
+    bool fileFresh; // the file loaded was saved over with a new drawing
+};
+
+TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
     CountingHost counting{host};
     HostInstallation installed{counting};
     const std::string path =
         WriteDrawing(std::vector<TDrawCommand>(1000, MakeNumberRecord(CmdMove, 5, 5)), "big.vlgf");
     const std::string whole = ReadFile(path);
-    bool choseDuringLoad = false;
-    counting.OnPump = [&](int) {
-        if (LoadInProgress() && !choseDuringLoad) {
-            choseDuringLoad = true;
-            form->MMSave->trigger(); // the file being loaded is the current one
-            form->MMTempSave->trigger();
-            EXPECT_EQ(ReadFile(path), whole);
-            EXPECT_FALSE(Exists(TempFile()));
-        }
+    const std::string saved = "Размер сохраненного: 6036 байт";
+    form->EnableDrawingItems();
+    const auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3)); };
+    const std::vector<DuringLoad> rows = {
+        {"a stroke, undo, redo, accept, both pickers and the delay",
+         [&](TMainForm& f) {
+             Draw({{40, 40}, {90, 60}, {120, 30}});
+             for (QAction* tool : {f.MMPanelCancel, f.MMPanelDelay, f.MMPenWidth, f.MMPenColor}) {
+                 tool->trigger();
+             }
+             const std::vector<QWidget*> controls = {f.ButtonBckwrd,       f.ButtonFrwrd,
+                                                     f.ButtonCancelAccept, f.ButtonDelay,
+                                                     f.ImagePenWidth,      f.ImagePenColor};
+             for (QWidget* w : controls) {
+                 click(w);
+             }
+             EXPECT_TRUE(f.PanelCancel->isVisible()); // Accept did nothing either
+             EXPECT_EQ(f.cursor().shape(), Qt::BusyCursor);
+         },
+         {},
+         false,
+         false,
+         false},
+        {"save, then temporary save: both, in order, of the whole file",
+         [&](TMainForm& f) {
+             f.MMSave->trigger(); // the file being loaded is the current one
+             f.MMTempSave->trigger();
+             EXPECT_EQ(ReadFile(path), whole);
+             EXPECT_FALSE(Exists(TempFile()));
+         },
+         {saved, saved},
+         false,
+         true,
+         false},
+        {"an autosave due: written once the drawing is in",
+         [&](TMainForm& f) {
+             f.AutosaveTicks = TMainForm::AutosavePeriod - 1;
+             Tick();
+             Tick();
+             EXPECT_FALSE(Exists(TempFile()));
+         },
+         {},
+         false,
+         true,
+         false},
+        {"save, then a new file: the save is dropped",
+         [&](TMainForm& f) {
+             f.AutosaveTicks = TMainForm::AutosavePeriod - 1;
+             Tick();
+             f.MMSave->trigger();
+             f.MMNewFile->trigger();
+         },
+         {},
+         true,
+         false,
+         false},
+        {"a new file, then save: the save writes the new drawing",
+         [&](TMainForm& f) {
+             f.MMNewFile->trigger();
+             f.MMSave->trigger();
+         },
+         {"Размер сохраненного: 48 байт"},
+         true,
+         false,
+         true},
     };
-    dialogs.OpenAnswers = {path};
-    form->MMOpen->trigger();
-    ASSERT_TRUE(choseDuringLoad);
-    ASSERT_TRUE(WaitFor([&] { return dialogs.Messages.size() == 3; }, 5000));
-    EXPECT_EQ(dialogs.Messages,
-              (std::vector<std::string>{"Загружено)", "Размер сохраненного: 6036 байт",
-                                        "Размер сохраненного: 6036 байт"}));
-    EXPECT_EQ(ReadFile(path), whole);
-    EXPECT_EQ(ReadFile(TempFile()), whole);
+    for (const DuringLoad& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(TempFile());
+        WriteFile(path, whole);
+        form->AutosaveTicks = 0;
+        dialogs.Messages.clear();
+        bool acted = false;
+        counting.OnPump = [&](int) {
+            if (LoadInProgress() && !acted) {
+                acted = true;
+                row.act(*form);
+            }
+        };
+        dialogs.OpenAnswers = {path};
+        form->MMOpen->trigger();
+        counting.OnPump = nullptr;
+        ASSERT_TRUE(acted);
+        EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
+        std::vector<std::string> expected = row.messages;
+        if (!row.loadEnds) {
+            expected.insert(expected.begin(), "Загружено)");
+            EXPECT_EQ(FileImage(VecImage), whole);
+        }
+        EXPECT_EQ(dialogs.Messages, expected);
+        EXPECT_EQ(ReadFile(path), row.fileFresh ? FreshFile : whole);
+        EXPECT_EQ(Exists(TempFile()) ? ReadFile(TempFile()) : "", row.tempWritten ? whole : "");
+        EXPECT_EQ(form->AutosaveTicks, 0); // written, or dropped and counted as done
+        form->PanelCancel->hide();
+    }
 }
