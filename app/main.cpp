@@ -28,7 +28,6 @@ int main(int argc, char** argv) {
     // constructed; strokes need every pointer position.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setApplicationName("Vellograph");
-    QApplication::setApplicationDisplayName("Vellograph");
 
     TQtDialogs dialogs;
     QtHost host(dialogs);

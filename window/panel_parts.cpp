@@ -1,15 +1,14 @@
-// The panels' components, and showing a panel or picker at the pointer.
+// The panels' components at their design geometry.
 #include "panel_parts.h"
 
-#include "canvas_image.h"
-#include "image_screen.h"
-#include "main_form.h"
-
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
+#include <QStyle>
 
 namespace vellograph {
 
@@ -42,28 +41,62 @@ QLabel* MakeLabel(QWidget* panel, const char* name, const char* caption, QRect g
     label->setObjectName(name);
     QFont font("MS Sans Serif");
     font.setPixelSize(13);
-    // Where that face is missing its substitute is often wider, and the
-    // caption would be cut off: narrow the letters just enough to fit.
-    for (int stretch = 99;
-         stretch >= 50 && QFontMetrics(font).horizontalAdvance(label->text()) > geometry.width();
-         --stretch) {
-        font.setStretch(stretch);
-    }
     label->setFont(font);
     label->setGeometry(geometry);
     return label;
 }
 
-void TMainForm::ShowTool(QWidget* tool) {
-    PlaceAtPointer(tool);
-    // PlaceAtPointer brings the tool to the front; put every component back
-    // in the design's order, so that a picker never covers an open panel.
-    QWidget* const order[] = {ImageScreen, LabelInform, ImagePenWidth,   ImagePenColor,
-                              PanelCancel, PanelDelay,  PanelTranspForm, PanelRotNScal};
-    for (QWidget* component : order) {
-        if (component) {
-            component->raise();
+QSlider* MakeTrackBar(QWidget* panel, const char* name, QRect geometry, int minimum, int maximum,
+                      int position) {
+    auto* bar = new QSlider(Qt::Horizontal, panel);
+    bar->setObjectName(name);
+    bar->setGeometry(geometry);
+    bar->setRange(minimum, maximum);
+    bar->setValue(position);
+    bar->setSingleStep(1);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(1);
+    return bar;
+}
+
+int CaptionWidth(const QWidget& control) {
+    const QFontMetrics metrics(control.font());
+    if (const auto* button = qobject_cast<const QPushButton*>(&control)) {
+        // A button's own size hint has a minimum width; its caption needs
+        // only the margin and the frame.
+        const QStyle* style = control.style();
+        return metrics.size(Qt::TextShowMnemonic, button->text()).width() +
+               style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &control) +
+               2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &control);
+    }
+    if (const auto* box = qobject_cast<const QCheckBox*>(&control)) {
+        return box->sizeHint().width();
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        // The bounding rectangle: whole pixels, as the letters are drawn.
+        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        return metrics.boundingRect(label->contentsRect(), flags, label->text()).width() +
+               label->width() - label->contentsRect().width();
+    }
+    return 0;
+}
+
+void FitCaption(QWidget& control) {
+    QFont font = control.font();
+    for (int stretch = 99; stretch >= 70 && CaptionWidth(control) > control.width(); --stretch) {
+        font.setStretch(stretch);
+        control.setFont(font);
+    }
+    // Where the face cannot be narrowed (or not enough), smaller letters.
+    const bool pixels = font.pixelSize() > 0;
+    while (CaptionWidth(control) > control.width() &&
+           (pixels ? font.pixelSize() > 8 : font.pointSizeF() > 6)) {
+        if (pixels) {
+            font.setPixelSize(font.pixelSize() - 1);
+        } else {
+            font.setPointSizeF(font.pointSizeF() - 0.5);
         }
+        control.setFont(font);
     }
 }
 

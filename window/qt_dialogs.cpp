@@ -16,27 +16,44 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-int RunBox(QWidget* parent, QMessageBox::Icon icon, const char* title, const std::string& text,
-           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(icon, QString::fromUtf8(title), FromUtf8(text), buttons, parent);
-    box.setDefaultButton(defaultButton);
-    return box.exec();
+bool RunBox(QWidget* parent, TBoxKind kind, const std::string& text) {
+    const std::unique_ptr<QMessageBox> box = MakeBox(parent, kind, text);
+    return box->exec() == QMessageBox::Yes;
 }
 
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::string& text) {
+    struct Look {
+        QMessageBox::Icon icon;
+        const char* title;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
+    };
+    static const Look looks[] = {
+        {QMessageBox::NoIcon, "Vellograph", QMessageBox::Ok, QMessageBox::Ok},
+        {QMessageBox::Question, "Confirm", QMessageBox::Yes | QMessageBox::Cancel,
+         QMessageBox::Yes},
+        {QMessageBox::Critical, "Vellograph", QMessageBox::Ok, QMessageBox::Ok},
+    };
+    const Look& look = looks[static_cast<int>(kind)];
+    auto box = std::make_unique<QMessageBox>(look.icon, QString::fromUtf8(look.title),
+                                             FromUtf8(text), look.buttons, parent);
+    box->setDefaultButton(look.defaultButton);
+    return box;
+}
+
 void TQtDialogs::ShowMessage(const std::string& text) {
-    RunBox(parent_, QMessageBox::NoIcon, "Vellograph", text, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(parent_, TBoxKind::Message, text);
 }
 
 bool TQtDialogs::Confirm(const std::string& text) {
     // Cancel, Esc and closing the box all answer Cancel.
-    return RunBox(parent_, QMessageBox::Question, "Confirm", text,
-                  QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Yes) == QMessageBox::Yes;
+    return RunBox(parent_, TBoxKind::Confirmation, text);
 }
 
 void TQtDialogs::ShowError(const std::string& text) {
-    RunBox(parent_, QMessageBox::Critical, "Vellograph", text, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(parent_, TBoxKind::Error, text);
 }
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileDialogRequest& request) {

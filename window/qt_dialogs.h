@@ -3,14 +3,22 @@
 
 #include "dialogs.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <map>
+#include <memory>
 #include <string>
 
 namespace vellograph {
+
+enum class TBoxKind { Message, Confirmation, Error };
+
+// A box as the dialogs show it: the program's title and nothing appended,
+// its icon, buttons and default button.
+std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::string& text);
 
 class TQtDialogs : public TDialogs {
 public:

@@ -5,7 +5,7 @@
 #include "drawing.h"
 #include "guarded.h"
 #include "image_screen.h"
-#include "panel_controls.h"
+#include "panel_parts.h"
 #include "pointer_state.h"
 #include "render.h"
 #include "view_fit.h"
@@ -13,6 +13,8 @@
 
 #include <QFrame>
 #include <QLocale>
+#include <QPushButton>
+#include <QSlider>
 
 #include <array>
 
@@ -46,14 +48,13 @@ void EraseAndDraw(TImageScreen& screen) {
 
 void TMainForm::BuildPanelRotNScal() {
     QFrame* panel = PanelRotNScal;
-    TrackBarScale = NewTrackBar(panel, "TrackBarScale", {8, 8, 233, 33}, 1, 40, 1);
-    TrackBarRotate = NewTrackBar(panel, "TrackBarRotate", {8, 40, 233, 33}, 0, 62, 0);
-    ButtonRNScalCancel = NewButton(panel, "ButtonRNScalCancel", {8, 72, 113, 25}, "Отмена");
-    ButtonRNScalOk = NewButton(panel, "ButtonRNScalOk", {128, 72, 115, 25}, "Перерисовать");
+    TrackBarScale = MakeTrackBar(panel, "TrackBarScale", {8, 8, 233, 33}, 1, 40, 1);
+    TrackBarRotate = MakeTrackBar(panel, "TrackBarRotate", {8, 40, 233, 33}, 0, 62, 0);
+    ButtonRNScalCancel = MakeButton(panel, "ButtonRNScalCancel", "Отмена", {8, 72, 113, 25});
+    ButtonRNScalOk = MakeButton(panel, "ButtonRNScalOk", "Перерисовать", {128, 72, 115, 25});
     ButtonScalToDef =
-        NewButton(panel, "ButtonScalToDef", {8, 104, 161, 25}, "Исходный размер, 0 поворота");
-    ButtonFitToScreen = NewButton(panel, "ButtonFitToScreen", {176, 104, 67, 25}, "Вписать");
-    ShrinkFontToFit(ButtonScalToDef);
+        MakeButton(panel, "ButtonScalToDef", "Исходный размер, 0 поворота", {8, 104, 161, 25});
+    ButtonFitToScreen = MakeButton(panel, "ButtonFitToScreen", "Вписать", {176, 104, 67, 25});
 
     // valueChanged comes only from a real change, after the bar clamped the
     // value, and before setValue returns: the opening relies on all three.

@@ -3,10 +3,12 @@
 #include "main_form.h"
 
 #include "guarded.h"
-#include "panel_controls.h"
+#include "panel_parts.h"
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QPushButton>
+#include <QSlider>
 
 namespace vellograph {
 
@@ -44,12 +46,11 @@ void TMainForm::BuildPanelTranspForm() {
     QFrame* panel = PanelTranspForm;
     // Built in tab order: the bar, "Ok", the box.
     TrackBarTranspForm =
-        NewTrackBar(panel, "TrackBarTranspForm", {8, 8, 531, 33}, 1, OpaqueLevel, 1);
-    ButtonTrFormOk = NewButton(panel, "ButtonTrFormOk", {240, 40, 65, 25}, "Ok");
+        MakeTrackBar(panel, "TrackBarTranspForm", {8, 8, 531, 33}, 1, OpaqueLevel, 1);
+    ButtonTrFormOk = MakeButton(panel, "ButtonTrFormOk", "Ok", {240, 40, 65, 25});
     CheckBoxTrForm = new QCheckBox(LevelCaption(OpaqueLevel), panel);
     CheckBoxTrForm->setObjectName("CheckBoxTrForm");
     CheckBoxTrForm->setGeometry(16, 40, 121, 17);
-    ShrinkFontToFit(CheckBoxTrForm); // with its widest caption, 255
     QWidget::setTabOrder(TrackBarTranspForm, ButtonTrFormOk);
     QWidget::setTabOrder(ButtonTrFormOk, CheckBoxTrForm);
 

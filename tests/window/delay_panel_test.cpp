@@ -1,7 +1,10 @@
 // The delay panel's records, and the layout of both small panels.
 #include "canvas_image.h"
 #include "form_fixture.h"
+#include "panel_parts.h"
+#include "qt_dialogs.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +143,23 @@ TEST_F(DelayPanelTest, ToolsOpenAtThePointerAndPanelsStayAbovePickers) {
     ASSERT_NE(top, nullptr);
     EXPECT_TRUE(top == form->PanelDelay || top->parentWidget() == form->PanelDelay);
 
+    // Whatever opened last, every component keeps its place in the design's stacking.
+    for (QAction* item : {form->MMPanelRotNScal, form->MMTranspForm, form->MMPanelDelay,
+                          form->MMPanelCancel, form->MMPenColor, form->MMPenWidth}) {
+        item->trigger();
+        const std::vector<QObject*> design = {
+            form->ImageScreen, form->LabelInform, form->ImagePenWidth,   form->ImagePenColor,
+            form->PanelCancel, form->PanelDelay,  form->PanelTranspForm, form->PanelRotNScal};
+        std::vector<QObject*> stacking; // bottom to top
+        for (QObject* child : form->children()) {
+            if (std::find(design.begin(), design.end(), child) != design.end()) {
+                stacking.push_back(child);
+            }
+        }
+        EXPECT_EQ(stacking, design) << item->objectName().toStdString();
+    }
+    form->ButtonRNScalCancel->click();
+
     // A right press on a panel or picker opens no menu.
     for (QWidget* target :
          {static_cast<QWidget*>(form->ButtonDelay), static_cast<QWidget*>(form->PanelDelay),
@@ -147,5 +167,69 @@ TEST_F(DelayPanelTest, ToolsOpenAtThePointerAndPanelsStayAbovePickers) {
         QTest::mousePress(target, Qt::RightButton, {}, QPoint(5, 5));
         QTest::mouseRelease(target, Qt::RightButton, {}, QPoint(5, 5));
         EXPECT_FALSE(form->PopupMainMenu->isVisible()) << target->objectName().toStdString();
+    }
+}
+
+namespace {
+
+// Every letter of the caption inside its control, clear of the style's frame.
+void ExpectCaptionFits(const QWidget& control) {
+    const std::string name =
+        control.objectName().toStdString() + " in " + control.font().family().toStdString();
+    EXPECT_LE(CaptionWidth(control), control.width()) << name;
+    EXPECT_LE(QFontMetrics(control.font()).height(), control.height()) << name;
+}
+
+} // namespace
+
+TEST_F(DelayPanelTest, EveryCaptionFitsItsControlAtTheDesignSize) {
+    // The widest caption each control shows.
+    form->MMTranspForm->trigger();
+    form->AutosaveTicks = TMainForm::AutosavePeriod - 6;
+    form->Timer1Timer(); // "Автосохранение через 5"
+    std::vector<const QWidget*> controls;
+    for (QWidget* panel :
+         std::initializer_list<QWidget*>{form->PanelCancel, form->PanelDelay, form->PanelTranspForm,
+                                         form->PanelRotNScal, static_cast<QWidget*>(form.get())}) {
+        for (const QWidget* control : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<const QAbstractButton*>(control) ||
+                qobject_cast<const QLabel*>(control)) {
+                controls.push_back(control);
+            }
+        }
+    }
+    EXPECT_EQ(controls.size(), 4u + 3u + 2u + 4u + 1u);
+    for (const QWidget* control : controls) {
+        ExpectCaptionFits(*control);
+    }
+
+    // The boxes, with the longest texts the program shows in them.
+    const struct {
+        TBoxKind kind;
+        const char* text;
+        const char* title;
+    } boxes[] = {
+        {TBoxKind::Message, "Размер сохраненного: 2147483647 байт", "Vellograph"},
+        {TBoxKind::Message,
+         "Vellograph v3.1.1\nWritten by the Vellograph developers\nhttps://vellograph.example.org",
+         "Vellograph"},
+        {TBoxKind::Confirmation,
+         "Действительно хотите ПЕРЕСТАТЬ открывать этой программой файлы *.VLGF ?", "Confirm"},
+        {TBoxKind::Error, "Failed to set data for 'Vellograph3.vlgf'.", "Vellograph"},
+    };
+    for (const auto& b : boxes) {
+        const auto box = MakeBox(form.get(), b.kind, b.text);
+        box->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box->windowTitle().toStdString(), b.title);
+        for (const QWidget* control : box->findChildren<QWidget*>()) {
+            const auto* label = qobject_cast<const QLabel*>(control);
+            if ((qobject_cast<const QPushButton*>(control) ||
+                 (label && !label->text().isEmpty())) &&
+                control->isVisible()) {
+                SCOPED_TRACE(b.text);
+                ExpectCaptionFits(*control);
+            }
+        }
     }
 }
