@@ -1,10 +1,14 @@
-// Thumbnails of a 100,000-record drawing against playing it at full size.
+// Thumbnails of a 100,000-record drawing against playing it at full size,
+// and its video against ffmpeg encoding the same frames from a file.
 #include "cli_common.h"
 #include "export_replay.h"
+#include "ffmpeg_pipe.h"
 #include "render.h"
+#include "video_export.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -66,18 +70,29 @@ void BM_RenderFreehandFullSize100k(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderFreehandFullSize100k)->Unit(benchmark::kMillisecond);
 
-// What a file manager waits for: the whole command in-process, from reading
-// the file to the PNG written and renamed into place (process start-up aside).
-void BM_Thumbnail100k(benchmark::State& state) {
+std::string BenchDir() {
     const std::string dir =
         std::filesystem::temp_directory_path() / ("vellograph-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const std::string in = dir + "/freehand.vlgf", out = dir + "/thumb.png";
+    return dir;
+}
+
+// The drawing as a file in the folder.
+std::string WriteFreehand100k(const std::string& dir) {
+    const std::string in = dir + "/freehand.vlgf";
     if (std::FILE* f = std::fopen(in.c_str(), "wb")) {
         std::fwrite(StandardHeader, 1, HeaderSize, f);
         std::fwrite(Freehand100k().Commands.data(), 6, Freehand100k().Commands.size(), f);
         std::fclose(f);
     }
+    return in;
+}
+
+// What a file manager waits for: the whole command in-process, from reading
+// the file to the PNG written and renamed into place (process start-up aside).
+void BM_Thumbnail100k(benchmark::State& state) {
+    const std::string dir = BenchDir();
+    const std::string in = WriteFreehand100k(dir), out = dir + "/thumb.png";
     const int size = static_cast<int>(state.range(0));
     for (auto _ : state) {
         cli::MakeThumbnail(in, out, size);
@@ -97,5 +112,66 @@ void BM_Thumbnail100kInMemory(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Thumbnail100kInMemory)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+// The video command's settings: an MP4 at the default size, fps and hold,
+// the drawing fitted to the frame, about 20 seconds of strokes.
+cli::VideoSettings VideoBenchSettings() {
+    cli::VideoSettings s;
+    s.fit = true;
+    s.quiet = true;
+    return s;
+}
+
+// The whole video command in-process: read, play, stream every frame to
+// ffmpeg, and the file renamed into place. Real time: ffmpeg works in its
+// own process.
+void BM_VideoExport(benchmark::State& state) {
+    const std::string dir = BenchDir();
+    const std::string in = WriteFreehand100k(dir), out = dir + "/replay.mp4";
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        frames = cli::MakeVideo(in, out, VideoBenchSettings()).frames;
+    }
+    state.counters["frames"] = static_cast<double>(frames);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_VideoExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The baseline: ffmpeg encoding the same frames with the same settings from
+// a raw file already written (and, on a machine with the memory, cached).
+void BM_FfmpegRawBaseline(benchmark::State& state) {
+    const std::string dir = BenchDir();
+    const std::string raw = dir + "/frames.raw", out = dir + "/baseline.mp4";
+    const cli::VideoSettings s = VideoBenchSettings();
+    TAVecImage d = Freehand100k();
+    const std::int32_t perFrame = cli::DefaultRecordsPerFrame(cli::PlayedRecordCount(d), s.fps);
+    cli::VideoTimeline timeline(d, perFrame, s.fps, std::llround(s.holdSeconds * s.fps));
+    std::int64_t frames = 0, copies = 0;
+    if (std::FILE* f = std::fopen(raw.c_str(), "wb")) {
+        TCanvas canvas;
+        cli::ReplayStretches(
+            canvas, s.width, s.height, d, cli::FitView(d, s.width, s.height),
+            [&](std::int32_t start) {
+                const cli::VideoTimeline::Stretch next = timeline.next(start);
+                copies = next.frames;
+                return next.end;
+            },
+            [&](const TCanvas& c, std::int32_t) {
+                for (std::int64_t k = 0; k < copies; ++k, ++frames) {
+                    std::fwrite(c.bits(), c.bytesPerLine(), static_cast<std::size_t>(c.height()),
+                                f);
+                }
+            });
+        std::fclose(f);
+    }
+    for (auto _ : state) {
+        cli::FfmpegPipe ffmpeg(cli::EncoderArgs(cli::VideoFormat::Mp4, s.width, s.height, s.fps,
+                                                "file:" + raw, "file:" + out));
+        ffmpeg.finish();
+    }
+    state.counters["frames"] = static_cast<double>(frames);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_FfmpegRawBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace

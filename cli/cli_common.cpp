@@ -20,6 +20,15 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+    if (text.size() < tail.size()) {
+        return false;
+    }
+    return std::equal(tail.begin(), tail.end(),
+                      text.end() - static_cast<std::ptrdiff_t>(tail.size()),
+                      [](char t, char c) { return t == static_cast<char>(c | 0x20); });
+}
+
 int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
                Report report) {
     for (const std::string& a : args) {
@@ -148,6 +157,16 @@ double ParsePositive(std::string_view option, std::string_view text) {
     double v = 0;
     if (!ReadWhole(text, v) || !std::isfinite(v) || v <= 0) {
         BadValue(option, text, "a number above 0");
+    }
+    return v;
+}
+
+double ParseNumber(std::string_view option, std::string_view text, double min, double max) {
+    double v = 0;
+    if (!ReadWhole(text, v) || !(v >= min && v <= max)) {
+        char range[64];
+        std::snprintf(range, sizeof range, "a number from %g to %g", min, max);
+        BadValue(option, text, range);
     }
     return v;
 }

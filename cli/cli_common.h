@@ -36,6 +36,9 @@ private:
 // A path or value in a message, in double quotes.
 std::string Quoted(std::string_view text);
 
+// Whether the text ends in the lower-case ASCII tail, case aside.
+bool EndsWithNoCase(std::string_view text, std::string_view tail);
+
 // How a command's messages read on standard error.
 enum class Report {
     // "vellograph-cli NAME: message", and the usage after a usage error.
@@ -69,6 +72,7 @@ ParsedArgs SplitArgs(const Args& args, const std::vector<std::string_view>& valu
 // Each parser throws a usage error naming the option when the text is not a
 // whole, sensible value. Numbers are read the same way in every locale.
 double ParsePositive(std::string_view option, std::string_view text); // finite, above 0
+double ParseNumber(std::string_view option, std::string_view text, double min, double max);
 std::int64_t ParseInteger(std::string_view option, std::string_view text, std::int64_t min,
                           std::int64_t max);
 
@@ -85,6 +89,12 @@ struct SurfaceLimits {
     std::int64_t maxPixels = std::int64_t{MaxSurfaceSide} * MaxSurfaceSide;
     double maxScale = 0; // 0: any finite scale
 };
+
+// A surface of 2^27 pixels takes 512 MiB; the scale keeps pen widths and
+// coordinates within what a surface can show.
+inline constexpr SurfaceLimits PictureLimits{std::int64_t{1} << 27, 1000.0};
+inline constexpr const char* PictureLimitsHelp =
+    "at most 134217728 pixels in all, and a scale of at most 1000";
 
 // The option names ReadSurfaceOptions reads, followed by a command's own.
 std::vector<std::string_view> SurfaceOptionNames(std::initializer_list<std::string_view> more = {});

@@ -17,9 +17,10 @@ int RunDump(const Args& args);
 int RunResave(const Args& args);
 int RunRender(const Args& args);
 
-// Export: vector art, replay frames and file-manager thumbnails.
+// Export: vector art, replay frames and videos, and file-manager thumbnails.
 int RunSvg(const Args& args);
 int RunFrames(const Args& args);
+int RunVideo(const Args& args);
 int RunThumbnail(const Args& args);
 
 } // namespace vellograph::cli

@@ -21,14 +21,29 @@ std::int32_t PlayedRecordCount(const TAVecImage& drawing) {
 std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
                     const TViewParams& view, std::int32_t every,
                     const std::function<void(const TCanvas&, std::int32_t)>& snapshot) {
+    const std::int32_t played = PlayedRecordCount(drawing);
+    every = std::max(every, 1);
+    return ReplayStretches(
+        canvas, width, height, drawing, view,
+        [&](std::int32_t start) { return played - start > every ? start + every : played; },
+        snapshot);
+}
+
+std::int32_t ReplayStretches(TCanvas& canvas, int width, int height, TAVecImage& drawing,
+                             const TViewParams& view,
+                             const std::function<std::int32_t(std::int32_t)>& stretchEnd,
+                             const std::function<void(const TCanvas&, std::int32_t)>& snapshot) {
     InstantHost host;
     ScopedHost scoped(host);
     ResetRenderGlobals();
+    // A snapshot that throws leaves the globals at their start-up values too.
+    struct Reset {
+        ~Reset() { ResetRenderGlobals(); }
+    } reset;
     const PaceOverride pace(PaceUndo); // fewer (empty) pumps
     canvas.resize(width, height);
     canvas.moveTo(0, 0);
     const std::int32_t played = PlayedRecordCount(drawing);
-    every = std::max(every, 1);
     std::int32_t snapshots = 0;
     std::int32_t start = 0;
     TColor penColor = PenColor, fillColor = FillColor;
@@ -37,7 +52,7 @@ std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
         // One playback per stretch: the canvas keeps its pen position and the
         // pen globals are carried over (whatever the snapshot does with them),
         // exactly as in one playback of the whole range.
-        const std::int32_t end = played - start > every ? start + every : played;
+        const std::int32_t end = std::clamp(stretchEnd(start), std::min(start + 1, played), played);
         if (end > start) {
             PenColor = penColor;
             FillColor = fillColor;
@@ -52,7 +67,6 @@ std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
         ++snapshots;
         start = end;
     } while (start < played);
-    ResetRenderGlobals();
     return snapshots;
 }
 

@@ -43,6 +43,15 @@ std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,
                     const TViewParams& view, std::int32_t every,
                     const std::function<void(const TCanvas&, std::int32_t)>& snapshot);
 
+// Replay with stretches of any length: stretchEnd(start) gives the records
+// played once the stretch that starts at `start` is done, above start (the
+// count of records a playback plays when nothing is left), and snapshot is
+// called after each stretch.
+std::int32_t ReplayStretches(TCanvas& canvas, int width, int height, TAVecImage& drawing,
+                             const TViewParams& view,
+                             const std::function<std::int32_t(std::int32_t)>& stretchEnd,
+                             const std::function<void(const TCanvas&, std::int32_t)>& snapshot);
+
 // The whole picture in one pass.
 void RenderPicture(TCanvas& canvas, int width, int height, TAVecImage& drawing,
                    const TViewParams& view);
@@ -55,6 +64,8 @@ void RenderPicture(TCanvas& canvas, int width, int height, TAVecImage& drawing,
 // point is shown at scale 1 with that point in the middle; one with no point
 // gets the default view.
 TViewParams ThumbnailView(const TAVecImage& drawing, int size);
+// The same for a width x height surface.
+TViewParams FitView(const TAVecImage& drawing, int width, int height);
 
 // The whole thumbnail command: read IN, fit and play it into a size x size
 // square, write OUT as PNG. Throws a CliError on failure.

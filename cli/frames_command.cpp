@@ -2,6 +2,7 @@
 #include "cli_common.h"
 #include "commands.h"
 #include "export_replay.h"
+#include "progress.h"
 #include "render.h"
 
 #include <cstdio>
@@ -14,16 +15,19 @@ namespace {
 
 const char* const Usage =
     "usage: vellograph-cli frames IN DIR [--every N] [--size WxH] [--origin X,Y] [--scale S]\n"
-    "                             [--angle A]\n"
+    "                             [--angle A] [--quiet]\n"
     "\n"
     "Replays the drawing and writes a picture every N records (default 64, the pace\n"
     "of playing to the end) and one of the finished drawing, as DIR/frame_000000.png,\n"
     "frame_000001.png and so on; DIR is created when missing. Frames of an earlier,\n"
     "longer run that would continue the numbering are removed. Delay records do not\n"
-    "wait. Prints the ffmpeg command line that makes a video of the frames.\n"
+    "wait. Prints the ffmpeg command line that makes a video of the frames (the\n"
+    "video command makes one at once). While it runs, standard error shows the\n"
+    "progress when it is a terminal.\n"
     "\n"
     "options:\n"
-    "  --every N      records between two frames, 1 or more (default 64)\n";
+    "  --every N      records between two frames, 1 or more (default 64)\n"
+    "  --quiet        no progress\n";
 
 std::string FramePrefix(const std::string& dir) {
     return dir + (dir.back() == '/' ? "" : "/") + "frame_";
@@ -54,7 +58,7 @@ std::string PatternEscaped(const std::string& text) {
 }
 
 int Run(const Args& args) {
-    const ParsedArgs parsed = SplitArgs(args, SurfaceOptionNames({"--every"}));
+    const ParsedArgs parsed = SplitArgs(args, SurfaceOptionNames({"--every"}), {"--quiet"});
     if (parsed.positional.size() != 2) {
         UsageFail(parsed.positional.size() < 2 ? "needs IN and DIR" : "too many arguments");
     }
@@ -71,13 +75,19 @@ int Run(const Args& args) {
     EnsureDirectory(dir);
     TCanvas canvas;
     std::int64_t written = 0;
+    const std::int32_t played = PlayedRecordCount(drawing);
+    const std::int64_t total = played == 0 ? 1 : (std::int64_t{played} + every - 1) / every;
+    const std::string of = "/" + std::to_string(total);
+    Progress progress(total, parsed.has("--quiet"));
     Replay(canvas, surface.width, surface.height, drawing, surface.view, every,
            [&](const TCanvas& c, std::int32_t) {
                const std::string path = FramePath(dir, written);
                RefuseToOverwrite(in, path);
                WriteFileReplacing(path, EncodePng(c));
                ++written;
+               progress.update(written, "frame " + std::to_string(written) + of);
            });
+    progress.clear();
     // A video tool reads frames until the numbering breaks, so leftovers from
     // a longer run would end up in this replay's video.
     struct stat st {};

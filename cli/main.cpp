@@ -27,6 +27,10 @@ const Command commands[] = {
     {"frames", vellograph::cli::RunFrames,
      "frames IN DIR [--every N] [view options]\n"
      "                     the replay as numbered PNG frames for a timelapse video"},
+    {"video", vellograph::cli::RunVideo,
+     "video IN OUT [--fps N] [--records-per-frame N] [--hold S] [--fit] [view options]\n"
+     "                     the replay as a video made with ffmpeg; OUT is .mp4, .webm\n"
+     "                     or .gif"},
     {"thumbnail", vellograph::cli::RunThumbnail,
      "thumbnail IN OUT.png SIZE\n"
      "                     the drawing fitted into a SIZE x SIZE square, for file managers"},
@@ -37,8 +41,9 @@ void PrintUsage(std::FILE* out) {
     for (const Command& c : commands) {
         std::fprintf(out, "  %s\n", c.help);
     }
-    std::fprintf(out, "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
-                      "svg, frames and thumbnail explain themselves with --help.\n");
+    std::fprintf(out,
+                 "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
+                 "svg, frames, video and thumbnail explain themselves with --help.\n");
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
                       "Messages the window would show in a box go to standard error.\n"
                       "'vellograph-cli COMMAND --help' explains one command.\n");

@@ -12,10 +12,6 @@ namespace vellograph::cli {
 
 namespace {
 
-// A surface of 2^27 pixels takes 512 MiB; the scale keeps pen widths and
-// coordinates within what a surface can show.
-constexpr SurfaceLimits RenderLimits{std::int64_t{1} << 27, 1000.0};
-
 const char* const Usage =
     "usage: vellograph-cli render IN OUT [--size WxH] [--origin X,Y] [--scale S] [--angle A]\n"
     "\n"
@@ -25,26 +21,16 @@ const char* const Usage =
     "\n"
     "options:\n";
 
-bool EndsWith(const std::string& text, std::string_view tail) {
-    if (text.size() < tail.size()) {
-        return false;
-    }
-    std::string end = text.substr(text.size() - tail.size());
-    std::transform(end.begin(), end.end(), end.begin(),
-                   [](unsigned char c) { return static_cast<char>(c | 0x20); });
-    return end == tail;
-}
-
 int Run(const Args& args) {
     const ParsedArgs parsed = SplitArgs(args, SurfaceOptionNames());
     if (parsed.positional.size() != 2) {
         UsageFail("want 2 file names, IN and OUT, got " + std::to_string(parsed.positional.size()));
     }
-    const SurfaceOptions surface = ReadSurfaceOptions(parsed, RenderLimits);
+    const SurfaceOptions surface = ReadSurfaceOptions(parsed, PictureLimits);
     const std::string& in = parsed.positional[0];
     const std::string& out = parsed.positional[1];
-    const bool png = EndsWith(out, ".png");
-    if (!png && !EndsWith(out, ".bmp")) {
+    const bool png = EndsWithNoCase(out, ".png");
+    if (!png && !EndsWithNoCase(out, ".bmp")) {
         UsageFail("output " + Quoted(out) + " must end in .bmp or .png");
     }
     // A drawing whose name fits an output is a slip of the command line.
@@ -71,8 +57,7 @@ int Run(const Args& args) {
 
 int RunRender(const Args& args) {
     static const std::string usage =
-        std::string(Usage) + SurfaceOptionsHelp +
-        "  (render: at most 134217728 pixels in all, and a scale of at most 1000)\n";
+        std::string(Usage) + SurfaceOptionsHelp + "  (render: " + PictureLimitsHelp + ")\n";
     return RunGuarded("render", usage.c_str(), args, Run, Report::OneLine);
 }
 

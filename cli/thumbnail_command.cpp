@@ -34,6 +34,10 @@ int Run(const Args& args) {
 } // namespace
 
 TViewParams ThumbnailView(const TAVecImage& drawing, int size) {
+    return FitView(drawing, size, size);
+}
+
+TViewParams FitView(const TAVecImage& drawing, int width, int height) {
     TViewParams view = DefaultView;
     TPointBox box;
     const std::int32_t played = PlayedRecordCount(drawing);
@@ -43,19 +47,20 @@ TViewParams ThumbnailView(const TAVecImage& drawing, int size) {
     if (!box.any) {
         return view;
     }
-    const int last = std::max(size - 1, 1);
-    const double scale = box.fitScale(last, last);
+    const int lastX = std::max(width - 1, 1);
+    const int lastY = std::max(height - 1, 1);
+    const double scale = box.fitScale(lastX, lastY);
     if (scale == 0.0) {
-        view.OriginX = TruncToInt32(size / 2 - static_cast<double>(box.minX));
-        view.OriginY = TruncToInt32(size / 2 - static_cast<double>(box.minY));
+        view.OriginX = TruncToInt32(width / 2 - static_cast<double>(box.minX));
+        view.OriginY = TruncToInt32(height / 2 - static_cast<double>(box.minY));
         return view;
     }
     view.Scale = scale;
     // Spans in double: a hostile box can be wider than 32 bits hold.
     const double spanX = (static_cast<double>(box.maxX) - box.minX) * scale;
     const double spanY = (static_cast<double>(box.maxY) - box.minY) * scale;
-    view.OriginX = TruncToInt32(-box.minX * scale) + TruncToInt32((last - spanX) / 2);
-    view.OriginY = TruncToInt32(-box.minY * scale) + TruncToInt32((last - spanY) / 2);
+    view.OriginX = TruncToInt32(-box.minX * scale) + TruncToInt32((lastX - spanX) / 2);
+    view.OriginY = TruncToInt32(-box.minY * scale) + TruncToInt32((lastY - spanY) / 2);
     return view;
 }
 

@@ -42,6 +42,10 @@ public:
 
     // The file that commit() replaces, with symbolic links resolved.
     const std::string& target() const { return target_; }
+    // The new file until commit() renames it or a failure removes it (then
+    // empty), for a writer in another process: what it writes there reaches
+    // the disk with this object's flush().
+    const std::string& temporary() const { return temp_; }
 
     // Writes every byte or fails.
     bool write(const void* data, std::size_t size);
