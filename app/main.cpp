@@ -1,8 +1,8 @@
 // Vellograph: the program entry.
-#include "display_check.h"
-#include "main_form.h"
-#include "qt_dialogs.h"
-#include "qt_host.h"
+#include "window/platform/display_check.h"
+#include "window/form/main_form.h"
+#include "window/platform/qt_dialogs.h"
+#include "window/platform/qt_host.h"
 
 #include <QApplication>
 

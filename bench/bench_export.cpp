@@ -1,10 +1,10 @@
 // Thumbnails of a 100,000-record drawing against playing it at full size,
 // and its video against ffmpeg encoding the same frames from a file.
-#include "cli_common.h"
-#include "export_replay.h"
-#include "ffmpeg_pipe.h"
-#include "render.h"
-#include "video_export.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
+#include "cli/export/ffmpeg_pipe.h"
+#include "engine/playback/render.h"
+#include "cli/export/video_export.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // Error reporting, argument and option parsing shared by the vellograph-cli commands.
-#include "cli_common.h"
+#include "cli/cli_common.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 // Reading drawings and writing pictures for the vellograph-cli commands.
-#include "cli_common.h"
-#include "export_replay.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
 
-#include "bitmap_file.h"
+#include "engine/raster/bitmap_file.h"
 
 #include <QBuffer>
 #include <QByteArray>

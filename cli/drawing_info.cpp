@@ -1,10 +1,10 @@
 // info, dump and resave: looking inside drawings and copying them, through
 // the same load and save routines as the window.
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "drawing.h"
-#include "host.h"
-#include "record.h"
+#include "engine/format/drawing.h"
+#include "engine/playback/host.h"
+#include "engine/format/record.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // vellograph-cli: inspect, convert and render drawings without a display.
-#include "commands.h"
+#include "cli/commands.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Registering Vellograph as a handler of .vlgf drawings, and removing that registration.
 #pragma once
 
-#include "registry.h"
+#include "desktop/registry.h"
 
 #include <functional>
 #include <memory>

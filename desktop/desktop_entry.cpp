@@ -1,5 +1,5 @@
 // The texts the Linux desktop reads: a desktop entry with its Exec line, and a MIME package.
-#include "desktop_entry.h"
+#include "desktop/desktop_entry.h"
 
 #include <algorithm>
 

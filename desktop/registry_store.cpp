@@ -1,5 +1,5 @@
 // The per-user registry's tree of keys and its text form.
-#include "registry_store.h"
+#include "desktop/registry_store.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The per-user registry's tree of keys and its text form, a registry export a person can read.
 #pragma once
 
-#include "registry.h"
+#include "desktop/registry.h"
 
 #include <map>
 #include <optional>

@@ -1,7 +1,7 @@
 // The per-user registry store: keys and string values in a text file, changed atomically.
-#include "registry_xdg.h"
+#include "desktop/registry_xdg.h"
 
-#include "xdg_files.h"
+#include "desktop/xdg_files.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 // The per-user registry of desktops without a Windows registry: one readable text file.
 #pragma once
 
-#include "registry.h"
-#include "registry_store.h"
+#include "desktop/registry.h"
+#include "desktop/registry_store.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,12 @@
 // The Linux desktop side of the association: MIME package, desktop entry and icons from the store.
-#include "shell_notify.h"
+#include "desktop/shell_notify.h"
 
-#include "association.h"
-#include "desktop_entry.h"
-#include "drawing.h"
-#include "error.h"
-#include "registry_xdg.h"
-#include "xdg_files.h"
+#include "desktop/association.h"
+#include "desktop/desktop_entry.h"
+#include "engine/format/drawing.h"
+#include "engine/io/error.h"
+#include "desktop/registry_xdg.h"
+#include "desktop/xdg_files.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
 // Files under the user's XDG data directory: locating it, atomic writes, helper tools.
-#include "xdg_files.h"
+#include "desktop/xdg_files.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary text read as the undo step or delay field.
-#include "error.h"
-#include "int_conversion.h"
+#include "engine/io/error.h"
+#include "window/panels/int_conversion.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Fuzz target: arbitrary bytes loaded as a drawing file and played onto a
 // small canvas under a view taken from the input.
-#include "canvas.h"
-#include "drawing.h"
-#include "host.h"
-#include "render.h"
+#include "engine/raster/canvas.h"
+#include "engine/format/drawing.h"
+#include "engine/playback/host.h"
+#include "engine/playback/render.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Writes the example drawings of examples/ with the engine's own recording.
-#include "drawing.h"
-#include "recording.h"
-#include "render.h"
+#include "engine/format/drawing.h"
+#include "engine/format/recording.h"
+#include "engine/playback/render.h"
 
 #include <cmath>
 #include <cstdio>

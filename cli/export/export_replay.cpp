@@ -1,7 +1,7 @@
 // Playback without a window for the export commands.
-#include "export_replay.h"
+#include "cli/export/export_replay.h"
 
-#include "render.h"
+#include "engine/playback/render.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // ffmpeg as a child process fed through a pipe, and the interrupt signals.
-#include "ffmpeg_pipe.h"
+#include "cli/export/ffmpeg_pipe.h"
 
-#include "cli_common.h"
+#include "cli/cli_common.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 // frames: the replay as numbered PNG pictures, for a timelapse video.
-#include "cli_common.h"
-#include "commands.h"
-#include "export_replay.h"
-#include "progress.h"
-#include "render.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "cli/export/export_replay.h"
+#include "cli/export/progress.h"
+#include "engine/playback/render.h"
 
 #include <cstdio>
 #include <sys/stat.h>

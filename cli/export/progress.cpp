@@ -1,5 +1,5 @@
 // A progress line on standard error for long exports.
-#include "progress.h"
+#include "cli/export/progress.h"
 
 #include <algorithm>
 #include <cstdio>

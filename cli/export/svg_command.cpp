@@ -1,7 +1,7 @@
 // svg: a drawing as vector art, still or replaying itself.
-#include "cli_common.h"
-#include "commands.h"
-#include "svg_writer.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "cli/export/svg_writer.h"
 
 namespace vellograph::cli {
 

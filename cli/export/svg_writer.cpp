@@ -1,8 +1,8 @@
 // A drawing as vector elements, and those elements as a static or animated SVG.
-#include "svg_writer.h"
+#include "cli/export/svg_writer.h"
 
-#include "export_replay.h"
-#include "render.h"
+#include "cli/export/export_replay.h"
+#include "engine/playback/render.h"
 
 #include <charconv>
 #include <cmath>

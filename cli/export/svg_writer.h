@@ -1,8 +1,8 @@
 // A drawing as vector elements, and those elements as a static or animated SVG.
 #pragma once
 
-#include "drawing.h"
-#include "view.h"
+#include "engine/format/drawing.h"
+#include "engine/playback/view.h"
 
 #include <cstdint>
 #include <string>

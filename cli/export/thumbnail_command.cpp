@@ -1,8 +1,8 @@
 // thumbnail: a small preview of a drawing, for file managers.
-#include "cli_common.h"
-#include "commands.h"
-#include "export_replay.h"
-#include "fit.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "cli/export/export_replay.h"
+#include "engine/playback/fit.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // video: the replay as an MP4, WebM or GIF file made by ffmpeg.
-#include "cli_common.h"
-#include "commands.h"
-#include "ffmpeg_pipe.h"
-#include "video_export.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "cli/export/ffmpeg_pipe.h"
+#include "cli/export/video_export.h"
 
 #include <cstdio>
 

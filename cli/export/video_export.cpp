@@ -1,12 +1,12 @@
 // The replay as a video: frame timing, ffmpeg's settings and the export.
-#include "video_export.h"
+#include "cli/export/video_export.h"
 
-#include "cli_common.h"
-#include "export_replay.h"
-#include "ffmpeg_pipe.h"
-#include "progress.h"
-#include "render.h"
-#include "replace_file.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
+#include "cli/export/ffmpeg_pipe.h"
+#include "cli/export/progress.h"
+#include "engine/playback/render.h"
+#include "engine/io/replace_file.h"
 
 #include <algorithm>
 #include <cmath>

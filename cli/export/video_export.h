@@ -2,8 +2,8 @@
 // the whole export.
 #pragma once
 
-#include "drawing.h"
-#include "view.h"
+#include "engine/format/drawing.h"
+#include "engine/playback/view.h"
 
 #include <cstdint>
 #include <string>

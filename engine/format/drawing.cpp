@@ -1,6 +1,6 @@
 // The drawing document: the global drawing, NewDrawing and the file test.
-#include "drawing.h"
-#include "drawing_snapshot.h"
+#include "engine/format/drawing.h"
+#include "engine/format/drawing_snapshot.h"
 
 #include <algorithm>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // The drawing document and its file: NewDrawing, LoadDrawing, SaveDrawing.
 #pragma once
 
-#include "record.h"
+#include "engine/format/record.h"
 
 #include <array>
 #include <cstdint>

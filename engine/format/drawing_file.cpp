@@ -1,9 +1,9 @@
 // Loading drawing files: the record count from the size, chunked reads, a
 // message pump after every 256th record, and the old drawing back on failure.
-#include "drawing.h"
-#include "drawing_snapshot.h"
-#include "file_io.h"
-#include "host.h"
+#include "engine/format/drawing.h"
+#include "engine/format/drawing_snapshot.h"
+#include "engine/io/file_io.h"
+#include "engine/playback/host.h"
 
 #include <algorithm>
 #include <cstring>

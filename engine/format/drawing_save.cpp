@@ -3,11 +3,11 @@
 // pumped between them, and the wait for the disk runs aside, so the window
 // stays responsive; the file still holds the drawing as it was when the save
 // began.
-#include "drawing.h"
-#include "drawing_snapshot.h"
-#include "file_io.h"
-#include "host.h"
-#include "replace_file.h"
+#include "engine/format/drawing.h"
+#include "engine/format/drawing_snapshot.h"
+#include "engine/io/file_io.h"
+#include "engine/playback/host.h"
+#include "engine/io/replace_file.h"
 
 #include <algorithm>
 #include <chrono>

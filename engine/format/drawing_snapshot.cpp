@@ -1,5 +1,5 @@
 // Snapshots of a drawing's records that survive changes made in pumps.
-#include "drawing_snapshot.h"
+#include "engine/format/drawing_snapshot.h"
 
 #include <algorithm>
 

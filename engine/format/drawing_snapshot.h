@@ -2,7 +2,7 @@
 // change the drawing.
 #pragma once
 
-#include "drawing.h"
+#include "engine/format/drawing.h"
 
 #include <cstddef>
 #include <cstdint>

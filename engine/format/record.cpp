@@ -1,5 +1,5 @@
 // Digit codecs of the command record.
-#include "record.h"
+#include "engine/format/record.h"
 
 namespace vellograph {
 

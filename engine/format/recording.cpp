@@ -1,8 +1,8 @@
 // AddCommand: turns pointer positions, widths, colours and delays into records.
-#include "recording.h"
+#include "engine/format/recording.h"
 
-#include "drawing_snapshot.h"
-#include "render.h"
+#include "engine/format/drawing_snapshot.h"
+#include "engine/playback/render.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // AddCommand: the one way user actions become records.
 #pragma once
 
-#include "drawing.h"
+#include "engine/format/drawing.h"
 
 #include <cstdint>
 

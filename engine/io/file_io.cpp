@@ -1,5 +1,5 @@
 // Descriptor ownership and full-transfer loops over read(2) and write(2).
-#include "file_io.h"
+#include "engine/io/file_io.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // Writing a new file beside its target and renaming it into place.
-#include "replace_file.h"
+#include "engine/io/replace_file.h"
 
 #include <cerrno>
 #include <csignal>

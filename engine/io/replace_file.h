@@ -1,7 +1,7 @@
 // Writing a new file beside its target and renaming it into place.
 #pragma once
 
-#include "file_io.h"
+#include "engine/io/file_io.h"
 
 #include <cstddef>
 #include <string>

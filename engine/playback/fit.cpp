@@ -1,5 +1,5 @@
 // The bounding box of a drawing's points and its fitting scale.
-#include "fit.h"
+#include "engine/playback/fit.h"
 
 #include <algorithm>
 #include <cmath>

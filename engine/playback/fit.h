@@ -1,7 +1,7 @@
 // The bounding box of a drawing's points and the scale that fits it to a surface.
 #pragma once
 
-#include "record.h"
+#include "engine/format/record.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The default headless host.
-#include "host.h"
+#include "engine/playback/host.h"
 
 #include <chrono>
 #include <cstdio>

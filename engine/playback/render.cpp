@@ -1,7 +1,7 @@
 // The playback renderer, ClearSurface and DelayMs.
-#include "render.h"
+#include "engine/playback/render.h"
 
-#include "host.h"
+#include "engine/playback/host.h"
 
 #include <algorithm>
 

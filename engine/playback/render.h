@@ -2,9 +2,9 @@
 // drawing tools.
 #pragma once
 
-#include "canvas.h"
-#include "drawing.h"
-#include "view.h"
+#include "engine/raster/canvas.h"
+#include "engine/format/drawing.h"
+#include "engine/playback/view.h"
 
 #include <cstdint>
 

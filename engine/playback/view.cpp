@@ -1,5 +1,5 @@
 // View defaults and the forward mapping.
-#include "view.h"
+#include "engine/playback/view.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // Writing the canvas as a 24-bit Windows bitmap file.
-#include "bitmap_file.h"
+#include "engine/raster/bitmap_file.h"
 
 #include <algorithm>
 #include <cerrno>

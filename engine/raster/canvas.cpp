@@ -1,7 +1,7 @@
 // The pixel canvas: surface, pen state, single pixels and the line entry point.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
-#include "canvas_raster.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // classic Windows GDI canvas.
 #pragma once
 
-#include "record.h"
-#include "view.h"
+#include "engine/format/record.h"
+#include "engine/playback/view.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Round pen caps: the midpoint-ellipse span tables and painting a cap.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
-#include "canvas_raster.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The border-mode flood fill: the 4-connected region of pixels that are not
 // exactly the border colour, found first and painted afterwards.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
-#include "canvas_raster.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // One-pixel lines: Bresenham with the end point left out and ties to the
 // smaller minor coordinate, clipped arithmetically to the surface.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
-#include "canvas_raster.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
 #include <cstddef>

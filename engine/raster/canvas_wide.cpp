@@ -1,7 +1,7 @@
 // Wide pens: the body of a segment, a parallelogram painted as horizontal spans.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
-#include "canvas_raster.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
 #include <cmath>

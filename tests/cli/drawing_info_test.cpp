@@ -1,8 +1,8 @@
 // vellograph-cli info, dump and resave, run as separate processes: their
 // output, exit statuses, and the memory a dump of the largest drawing takes.
-#include "drawing.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
+#include "engine/format/drawing.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
 
 #include <gtest/gtest.h>
 

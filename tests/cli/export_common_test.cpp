@@ -1,7 +1,7 @@
 // The export commands' shared pieces: options, reading drawings, safe writes.
-#include "cli_common.h"
-#include "export_replay.h"
-#include "temp_dir.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

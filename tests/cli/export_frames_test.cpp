@@ -1,10 +1,10 @@
 // Replay frames: how many, and that each equals a playback stopped there.
-#include "cli_common.h"
-#include "export_replay.h"
-#include "render.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_records.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
+#include "engine/playback/render.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_records.h"
 
 #include <QImage>
 

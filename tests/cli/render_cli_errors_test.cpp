@@ -1,5 +1,5 @@
 // vellograph-cli render: bad input, bad options and unwritable output.
-#include "render_cli_fixture.h"
+#include "tests/cli/render_cli_fixture.h"
 
 #include <algorithm>
 

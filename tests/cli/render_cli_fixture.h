@@ -1,9 +1,9 @@
 // A scratch folder, drawing files and a way to run vellograph-cli render.
 #pragma once
 
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_records.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_records.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

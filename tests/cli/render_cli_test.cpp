@@ -1,5 +1,5 @@
 // vellograph-cli render: the pictures it writes.
-#include "render_cli_fixture.h"
+#include "tests/cli/render_cli_fixture.h"
 
 #include <chrono>
 

@@ -1,11 +1,11 @@
 // Vector export: playback's stroke rules, XML that parses back to the mapped
 // points, geometry that matches the raster replay, and the animation's clock.
-#include "commands.h"
-#include "export_replay.h"
-#include "svg_writer.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_records.h"
+#include "cli/commands.h"
+#include "cli/export/export_replay.h"
+#include "cli/export/svg_writer.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_records.h"
 
 #include <QXmlStreamReader>
 

@@ -1,10 +1,10 @@
 // Thumbnails: the fit worked out by hand for wide, tall, single-point and
 // empty drawings, and the command's failures.
-#include "cli_common.h"
-#include "export_replay.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_records.h"
+#include "cli/cli_common.h"
+#include "cli/export/export_replay.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_records.h"
 
 #include <QImage>
 

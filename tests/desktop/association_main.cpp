@@ -1,5 +1,5 @@
 // The association tests' entry; also the child that asks QMimeDatabase about files.
-#include "desktop_test_env.h"
+#include "tests/desktop/desktop_test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Exec lines and command lines: quoting by hand-worked examples, and a real launch of an awkward
 // path.
-#include "association.h"
-#include "desktop_entry.h"
-#include "desktop_test_env.h"
+#include "desktop/association.h"
+#include "desktop/desktop_entry.h"
+#include "tests/desktop/desktop_test_env.h"
 
 #include <gtest/gtest.h>
 

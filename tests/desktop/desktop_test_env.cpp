@@ -1,7 +1,7 @@
 // A throwaway desktop for tests: HOME and XDG_* in a temporary folder, and child processes.
-#include "desktop_test_env.h"
+#include "tests/desktop/desktop_test_env.h"
 
-#include "association.h"
+#include "desktop/association.h"
 
 #include <QCoreApplication>
 #include <QFile>

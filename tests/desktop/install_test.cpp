@@ -1,6 +1,6 @@
 // cmake --install into a temporary prefix gives a desktop entry, MIME package and icons that
 // validate.
-#include "desktop_test_env.h"
+#include "tests/desktop/desktop_test_env.h"
 
 #include <gtest/gtest.h>
 

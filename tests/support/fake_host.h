@@ -2,7 +2,7 @@
 // events cut short, pump counters and a re-entrant hook.
 #pragma once
 
-#include "host.h"
+#include "engine/playback/host.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // the bytes of drawing files and bitmaps.
 #pragma once
 
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QLabel>

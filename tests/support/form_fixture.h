@@ -2,15 +2,15 @@
 // for drawing files, pumps and pixels.
 #pragma once
 
-#include "canvas.h"
-#include "drawing.h"
-#include "image_screen.h"
-#include "main_form.h"
-#include "pointer_state.h"
-#include "qt_host.h"
-#include "render.h"
-#include "scripted_dialogs.h"
-#include "views.h"
+#include "engine/raster/canvas.h"
+#include "engine/format/drawing.h"
+#include "window/form/image_screen.h"
+#include "window/form/main_form.h"
+#include "window/form/pointer_state.h"
+#include "window/platform/qt_host.h"
+#include "engine/playback/render.h"
+#include "tests/support/scripted_dialogs.h"
+#include "window/form/views.h"
 
 #include <QDeadlineTimer>
 #include <QMenu>

@@ -1,7 +1,7 @@
 // Dialogs that answer from a script and remember what they were asked.
 #pragma once
 
-#include "dialogs.h"
+#include "window/platform/dialogs.h"
 
 #include <gtest/gtest.h>
 

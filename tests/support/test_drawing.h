@@ -2,7 +2,7 @@
 // comparison.
 #pragma once
 
-#include "drawing.h"
+#include "engine/format/drawing.h"
 
 #include <gtest/gtest.h>
 

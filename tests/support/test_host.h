@@ -2,7 +2,7 @@
 // and keeps a fake clock that waits advance.
 #pragma once
 
-#include "host.h"
+#include "engine/playback/host.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
 // Record builders and small drawings for renderer tests.
 #pragma once
 
-#include "drawing.h"
-#include "record.h"
+#include "engine/format/drawing.h"
+#include "engine/format/record.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 // "Привязать расширение *.vlgf" and "Отвязать расширение *.vlgf".
-#include "association.h"
-#include "main_form.h"
+#include "desktop/association.h"
+#include "window/form/main_form.h"
 
 namespace vellograph {
 

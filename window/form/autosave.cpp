@@ -1,10 +1,10 @@
 // The temporary file: "Промежуточное сохранение", "Загрузка сохранки",
 // "Очистить сохранку", and the autosave tick of Timer1 with its countdown.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "drawing.h"
-#include "file_messages.h"
-#include "views.h"
+#include "engine/format/drawing.h"
+#include "window/form/file_messages.h"
+#include "window/form/views.h"
 
 #include <QLabel>
 

@@ -1,11 +1,11 @@
 // The drawing file commands: "Новый файл", "Открыть файл", "Сохранить", "Сохранить как...".
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "drawing.h"
-#include "file_messages.h"
-#include "image_screen.h"
-#include "render.h"
-#include "views.h"
+#include "engine/format/drawing.h"
+#include "window/form/file_messages.h"
+#include "window/form/image_screen.h"
+#include "engine/playback/render.h"
+#include "window/form/views.h"
 
 #include <QTimer>
 

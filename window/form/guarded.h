@@ -2,7 +2,7 @@
 // handler and is shown in the error box, and the program goes on.
 #pragma once
 
-#include "dialogs.h"
+#include "window/platform/dialogs.h"
 
 #include <exception>
 #include <utility>

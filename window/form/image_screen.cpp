@@ -1,6 +1,6 @@
 // The drawing surface widget: the canvas shown pixel for pixel, repainted by
 // rectangles, and mouse positions in surface pixels.
-#include "image_screen.h"
+#include "window/form/image_screen.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -2,7 +2,7 @@
 // events into surface-pixel positions.
 #pragma once
 
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <QImage>
 #include <QRegion>

@@ -1,8 +1,8 @@
 // Loads as the window runs them: what is held back while a file is read, the
 // busy cursor, and the saves that wait for the whole drawing.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "guarded.h"
+#include "window/form/guarded.h"
 
 #include <QLabel>
 

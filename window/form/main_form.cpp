@@ -1,15 +1,15 @@
 // The main window: its components and wiring, start-up, Esc, "Выход" and "О программе".
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "canvas_image.h"
-#include "drawing.h"
-#include "guarded.h"
-#include "image_screen.h"
-#include "panel_parts.h"
-#include "pointer_state.h"
-#include "qt_host.h"
-#include "render.h"
-#include "views.h"
+#include "window/pickers/canvas_image.h"
+#include "engine/format/drawing.h"
+#include "window/form/guarded.h"
+#include "window/form/image_screen.h"
+#include "window/panels/panel_parts.h"
+#include "window/form/pointer_state.h"
+#include "window/platform/qt_host.h"
+#include "engine/playback/render.h"
+#include "window/form/views.h"
 
 #include <QApplication>
 #include <QCloseEvent>

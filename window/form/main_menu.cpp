@@ -1,7 +1,7 @@
 // The popup menu: its items in order, and the rule that enables them.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "guarded.h"
+#include "window/form/guarded.h"
 
 #include <QMenu>
 

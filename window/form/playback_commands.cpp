@@ -1,9 +1,9 @@
 // The playback commands of the menu: "Перерисовать", "В конец", "Медленно", "СТОП".
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "image_screen.h"
-#include "render.h"
-#include "views.h"
+#include "window/form/image_screen.h"
+#include "engine/playback/render.h"
+#include "window/form/views.h"
 
 namespace vellograph {
 

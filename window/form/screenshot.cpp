@@ -1,11 +1,11 @@
 // "Сохранить скрин как...": the surface's whole picture as a Windows bitmap file.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "bitmap_file.h"
-#include "drawing.h"
-#include "error.h"
-#include "file_messages.h"
-#include "image_screen.h"
+#include "engine/raster/bitmap_file.h"
+#include "engine/format/drawing.h"
+#include "engine/io/error.h"
+#include "window/form/file_messages.h"
+#include "window/form/image_screen.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,12 +1,12 @@
 // Freehand strokes: the surface's press, move and release handlers and the
 // pointer state they keep.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "image_screen.h"
-#include "pointer_state.h"
-#include "recording.h"
-#include "render.h"
-#include "views.h"
+#include "window/form/image_screen.h"
+#include "window/form/pointer_state.h"
+#include "engine/format/recording.h"
+#include "engine/playback/render.h"
+#include "window/form/views.h"
 
 #include <QFrame>
 #include <QMenu>

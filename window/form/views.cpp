@@ -1,5 +1,5 @@
 // The window's views, live for the whole run and never saved.
-#include "views.h"
+#include "window/form/views.h"
 
 namespace vellograph {
 

@@ -1,7 +1,7 @@
 // The three views the window keeps: the live one and the two of the scale/rotation panel.
 #pragma once
 
-#include "view.h"
+#include "engine/playback/view.h"
 
 namespace vellograph {
 

@@ -1,7 +1,7 @@
 // The whole-number reading of the undo step and delay fields.
-#include "int_conversion.h"
+#include "window/panels/int_conversion.h"
 
-#include "error.h"
+#include "engine/io/error.h"
 
 #include <cstddef>
 

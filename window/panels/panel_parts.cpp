@@ -1,5 +1,5 @@
 // The panels' components at their design geometry.
-#include "panel_parts.h"
+#include "window/panels/panel_parts.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -1,15 +1,15 @@
 // The scale/rotation panel: track bars, a drag and "Вписать" move a red page
 // frame over the picture; the buttons replay the drawing through the result.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "drawing.h"
-#include "guarded.h"
-#include "image_screen.h"
-#include "panel_parts.h"
-#include "pointer_state.h"
-#include "render.h"
-#include "view_fit.h"
-#include "views.h"
+#include "engine/format/drawing.h"
+#include "window/form/guarded.h"
+#include "window/form/image_screen.h"
+#include "window/panels/panel_parts.h"
+#include "window/form/pointer_state.h"
+#include "engine/playback/render.h"
+#include "window/panels/view_fit.h"
+#include "window/form/views.h"
 
 #include <QFrame>
 #include <QLocale>

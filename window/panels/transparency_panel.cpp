@@ -1,9 +1,9 @@
 // The transparency panel and the window's AlphaBlend and AlphaBlendValue
 // properties, which act at once through the window's opacity.
-#include "main_form.h"
+#include "window/form/main_form.h"
 
-#include "guarded.h"
-#include "panel_parts.h"
+#include "window/form/guarded.h"
+#include "window/panels/panel_parts.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,10 +1,10 @@
 // Fitting the view to a drawing, and the page frame outline.
-#include "view_fit.h"
+#include "window/panels/view_fit.h"
 
-#include "drawing_snapshot.h"
-#include "fit.h"
-#include "host.h"
-#include "render.h"
+#include "engine/format/drawing_snapshot.h"
+#include "engine/playback/fit.h"
+#include "engine/playback/host.h"
+#include "engine/playback/render.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The pickers' image control: the canvas shown as it is, mouse events in
 // picture pixels, and no press passed on to the window underneath.
-#include "canvas_image.h"
+#include "window/pickers/canvas_image.h"
 
 #include <QContextMenuEvent>
 #include <QImage>

@@ -2,7 +2,7 @@
 // mouse in picture pixels.
 #pragma once
 
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <QWidget>
 

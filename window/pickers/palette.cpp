@@ -1,5 +1,5 @@
 // The colour picker's palette table and drawing routines.
-#include "palette.h"
+#include "window/pickers/palette.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // the hit test that maps picker pixels to cells.
 #pragma once
 
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <array>
 #include <cstdint>

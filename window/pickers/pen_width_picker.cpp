@@ -1,12 +1,12 @@
 // The pen width picker: the pointer's position over it sets PenWidth, a
 // click records the width.
-#include "canvas_image.h"
-#include "guarded.h"
-#include "main_form.h"
-#include "pen_width_picture.h"
-#include "recording.h"
-#include "render.h"
-#include "views.h"
+#include "window/pickers/canvas_image.h"
+#include "window/form/guarded.h"
+#include "window/form/main_form.h"
+#include "window/pickers/pen_width_picture.h"
+#include "engine/format/recording.h"
+#include "engine/playback/render.h"
+#include "window/form/views.h"
 
 namespace vellograph {
 

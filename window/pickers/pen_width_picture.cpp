@@ -1,7 +1,7 @@
 // The pen width picker's picture.
-#include "pen_width_picture.h"
+#include "window/pickers/pen_width_picture.h"
 
-#include "render.h"
+#include "engine/playback/render.h"
 
 namespace vellograph {
 

@@ -1,7 +1,7 @@
 // The pen width picker's picture: the width formula and the preview.
 #pragma once
 
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <cstdint>
 

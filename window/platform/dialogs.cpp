@@ -1,7 +1,7 @@
 // The toolkit-free parts of the dialogs: dialog state, the error box's full
 // stop and the filter format.
-#include "dialogs.h"
-#include "guarded.h"
+#include "window/platform/dialogs.h"
+#include "window/form/guarded.h"
 
 namespace vellograph {
 

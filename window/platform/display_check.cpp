@@ -1,5 +1,5 @@
 // The display check that lets the program say why it cannot start.
-#include "display_check.h"
+#include "window/platform/display_check.h"
 
 #include <cstdlib>
 

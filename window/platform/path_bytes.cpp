@@ -1,5 +1,5 @@
 // Finding the bytes behind a path that Qt decoded with replacement characters.
-#include "path_bytes.h"
+#include "window/platform/path_bytes.h"
 
 #include <QFile>
 

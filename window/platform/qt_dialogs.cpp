@@ -1,7 +1,7 @@
 // Real message, confirmation and error boxes, and the file dialogs.
-#include "qt_dialogs.h"
+#include "window/platform/qt_dialogs.h"
 
-#include "path_bytes.h"
+#include "window/platform/path_bytes.h"
 
 #include <QFile>
 #include <QFileDialog>

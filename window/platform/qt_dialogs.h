@@ -1,7 +1,7 @@
 // The dialogs interface with real Qt boxes and file dialogs.
 #pragma once
 
-#include "dialogs.h"
+#include "window/platform/dialogs.h"
 
 #include <QMessageBox>
 #include <QPointer>

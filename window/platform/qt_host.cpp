@@ -1,7 +1,7 @@
 // The Qt side of the engine's platform interface.
-#include "qt_host.h"
+#include "window/platform/qt_host.h"
 
-#include "dialogs.h"
+#include "window/platform/dialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

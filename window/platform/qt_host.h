@@ -1,7 +1,7 @@
 // The engine's platform interface, realised with the Qt event loop.
 #pragma once
 
-#include "host.h"
+#include "engine/playback/host.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
 // Loading under faults: files that shrink or grow too large, things that are
 // not files, handlers that change the drawing mid-load, and hostile bytes.
-#include "drawing.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_host.h"
+#include "engine/format/drawing.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_host.h"
 
 #include <gtest/gtest.h>
 

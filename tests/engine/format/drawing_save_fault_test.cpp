@@ -1,9 +1,9 @@
 // Saving under faults: size limits, unwritable folders, odd targets, links,
 // permission bits, and readers that hold the old file open.
-#include "drawing.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_host.h"
+#include "engine/format/drawing.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Saving a big drawing while the message queue is pumped: what handlers do
 // meanwhile changes neither the file nor the reported size, and of two saves
 // of one file the later one wins.
-#include "drawing.h"
-#include "recording.h"
-#include "temp_dir.h"
-#include "test_drawing.h"
-#include "test_host.h"
+#include "engine/format/drawing.h"
+#include "engine/format/recording.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_drawing.h"
+#include "tests/support/test_host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Record codecs: worked encodings, round trips, wraps and hostile bytes.
-#include "record.h"
+#include "engine/format/record.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // AddCommand: the worked records, every clamp, where records go, and the
 // cases the plain rules would get wrong (coordinates past 13311, appends at
 // the index limit).
-#include "recording.h"
-#include "render.h"
-#include "test_drawing.h"
+#include "engine/format/recording.h"
+#include "engine/playback/render.h"
+#include "tests/support/test_drawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // What each record does to the globals, the pen and the surface.
-#include "fake_host.h"
-#include "render.h"
-#include "test_records.h"
+#include "tests/support/fake_host.h"
+#include "engine/playback/render.h"
+#include "tests/support/test_records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Playback order: the range, the pump cadence, stop requests and end markers.
-#include "fake_host.h"
-#include "render.h"
-#include "test_records.h"
+#include "tests/support/fake_host.h"
+#include "engine/playback/render.h"
+#include "tests/support/test_records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Views: the defaults, the forward mapping's rotation sense and truncation,
 // and agreement between the one-off and the loop mapping.
-#include "view.h"
+#include "engine/playback/view.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The BMP writer: header fields, row padding, pixel order, failures.
-#include "bitmap_file.h"
-#include "temp_dir.h"
+#include "engine/raster/bitmap_file.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Border flood fill: seeds, gaps, a brush of the border colour, and the fast whole-surface path.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Canvas: clipping at any coordinates, the repaint rectangle, wide pens and the flood fill.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Runs every GDI reference script on the canvas and compares all pixels with its image.
-#include "canvas.h"
+#include "engine/raster/canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The association commands from the menu: the questions, Cancel, and the error box.
-#include "association.h"
-#include "form_fixture.h"
+#include "desktop/association.h"
+#include "tests/support/form_fixture.h"
 
 namespace vellograph {
 namespace {

@@ -1,8 +1,8 @@
 // The kill test's child: autosaves two drawings in turn, for ever, through
 // the window's own Timer1 handler, in the current directory.
-#include "autosave_drawings.h"
-#include "main_form.h"
-#include "qt_host.h"
+#include "tests/window/form/autosave_drawings.h"
+#include "window/form/main_form.h"
+#include "window/platform/qt_host.h"
 
 #include <QApplication>
 

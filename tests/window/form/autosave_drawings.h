@@ -1,7 +1,7 @@
 // The two drawings that the kill test's child autosaves in turn.
 #pragma once
 
-#include "drawing.h"
+#include "engine/format/drawing.h"
 
 namespace vellograph {
 

@@ -1,5 +1,5 @@
 // The autosave tick: its countdown, its period, and the times it must hold off.
-#include "file_fixture.h"
+#include "tests/support/file_fixture.h"
 
 #include <filesystem>
 #include <utility>

@@ -2,7 +2,7 @@
 // commands: open and play, undo, fit, save as, save over, open again. Peak memory
 // stays below 2.5 times the file, and the queue is never left unpumped for
 // 100 ms, so Esc is answered at once throughout.
-#include "file_fixture.h"
+#include "tests/support/file_fixture.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Saving where the system says no: a read-only folder, read-only files, a
 // full disk. The user is told, old files stay as they were, and nothing of
 // the drawing in memory is lost.
-#include "file_fixture.h"
+#include "tests/support/file_fixture.h"
 
 #include <filesystem>
 #include <set>

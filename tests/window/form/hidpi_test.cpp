@@ -1,6 +1,6 @@
 // On a screen scaled 2x the surface has the screen's device pixels, strokes
 // land on the pixel under the pointer, and panels open at the matching point.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QFrame>
 #include <QMenu>

@@ -1,10 +1,10 @@
 // Drawing files with awkward names, from the command line, the open dialog
 // and both saves: each opens or fails with the program's message, and a save
 // writes exactly the file named.
-#include "file_dialog_driver.h"
-#include "file_fixture.h"
-#include "path_bytes.h"
-#include "qt_dialogs.h"
+#include "tests/support/file_dialog_driver.h"
+#include "tests/support/file_fixture.h"
+#include "window/platform/path_bytes.h"
+#include "window/platform/qt_dialogs.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 // The popup menu: captions in order, the submenu, and which items are enabled when.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,5 +1,5 @@
 // Handlers that run inside a playback's pump: strokes, menu commands, another playback.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,6 @@
 // Leaving the program: Esc from any control, "Выход" and its question, and
 // what a refused exit leaves behind.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QFrame>

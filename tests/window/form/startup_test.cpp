@@ -1,5 +1,5 @@
 // Start-up: the command line, the delayed first playback and the drawing items.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // A re-entrancy storm: while a 200,000-record drawing plays, every pump of
 // the queue brings one more user action from a seeded generator, and the
 // program must come out of it whole.
-#include "drawing_snapshot.h"
-#include "file_fixture.h"
-#include "guarded.h"
+#include "engine/format/drawing_snapshot.h"
+#include "tests/support/file_fixture.h"
+#include "window/form/guarded.h"
 
 #include <QLineEdit>
 #include <QPushButton>

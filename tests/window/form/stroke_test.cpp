@@ -1,5 +1,5 @@
 // Freehand strokes: what each button records and paints, and what it leaves alone.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QFrame>
 #include <QMenu>

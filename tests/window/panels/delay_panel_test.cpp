@@ -1,8 +1,8 @@
 // The delay panel's records, and the layout of both small panels.
-#include "canvas_image.h"
-#include "form_fixture.h"
-#include "panel_parts.h"
-#include "qt_dialogs.h"
+#include "window/pickers/canvas_image.h"
+#include "tests/support/form_fixture.h"
+#include "window/panels/panel_parts.h"
+#include "window/platform/qt_dialogs.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 // The scale/rotation panel: opening from the live view, the red frame and its
 // white erase, the drag, the buttons' replays and the fit through "Вписать".
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // The pickers' pictures, the integer reading of the panel fields, and the fit.
-#include "error.h"
-#include "host.h"
-#include "int_conversion.h"
-#include "palette.h"
-#include "pen_width_picture.h"
-#include "recording.h"
-#include "render.h"
-#include "view_fit.h"
+#include "engine/io/error.h"
+#include "engine/playback/host.h"
+#include "window/panels/int_conversion.h"
+#include "window/pickers/palette.h"
+#include "window/pickers/pen_width_picture.h"
+#include "engine/format/recording.h"
+#include "engine/playback/render.h"
+#include "window/panels/view_fit.h"
 
 #include <gtest/gtest.h>
 

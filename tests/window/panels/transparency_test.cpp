@@ -1,6 +1,6 @@
 // The transparency panel: its first opening, the floor of 7, the box that
 // switches the level on and off, and a translucent window that still obeys.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>

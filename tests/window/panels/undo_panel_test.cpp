@@ -1,7 +1,7 @@
 // The undo/redo panel: how far each click moves LastIndex, what the surface
 // then shows, the pace during and after, and bad step texts.
-#include "form_fixture.h"
-#include "undo_panel.h"
+#include "tests/support/form_fixture.h"
+#include "window/panels/undo_panel.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>

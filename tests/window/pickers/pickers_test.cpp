@@ -1,8 +1,8 @@
 // The pen width and colour pickers driven through the window: what moves
 // and clicks set and record, and the pictures they paint.
-#include "canvas_image.h"
-#include "form_fixture.h"
-#include "palette.h"
+#include "window/pickers/canvas_image.h"
+#include "tests/support/form_fixture.h"
+#include "window/pickers/palette.h"
 
 using namespace vellograph;
 

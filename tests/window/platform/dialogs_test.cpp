@@ -1,9 +1,9 @@
 // The dialogs' own rules and the one place where handler errors end up.
-#include "error.h"
-#include "file_dialog_driver.h"
-#include "form_fixture.h"
-#include "guarded.h"
-#include "qt_dialogs.h"
+#include "engine/io/error.h"
+#include "tests/support/file_dialog_driver.h"
+#include "tests/support/form_fixture.h"
+#include "window/form/guarded.h"
+#include "window/platform/qt_dialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // The Qt host: waiting without spinning, and pumping at least once.
-#include "form_fixture.h"
+#include "tests/support/form_fixture.h"
 
 #include <QTimer>
 
