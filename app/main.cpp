@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
     TQtDialogs dialogs;
     QtHost host(dialogs);
-    HostInstallation installed(host);
+    ScopedHost installed(host);
     TMainForm form(dialogs, &host, args);
     dialogs.SetParent(&form);
     form.ShowOnScreen();

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove(config);
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     host = std::make_unique<QtHost>(dialogs);
-    HostInstallation installed(*host);
+    ScopedHost installed(*host);
     form = std::make_unique<TMainForm>(dialogs, host.get(), std::vector<std::string>{});
     form->ShowOnScreen();
     if (!QTest::qWaitForWindowExposed(form.get()) || form->ImageScreen->Canvas().width() != 3840) {

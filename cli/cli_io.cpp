@@ -36,8 +36,7 @@ void ReadDrawing(const std::string& path, TAVecImage& drawing, ShortFiles shortF
     const ScopedHost scoped(quiet);
     TAVecImage loaded;
     NewDrawing(loaded);
-    LoadDrawing(path, loaded);
-    if (quiet.messages.empty() || quiet.messages.back() != MsgLoaded) {
+    if (LoadDrawing(path, loaded) != LoadOutcome::Loaded) {
         Fail("cannot load " + Quoted(path) + ": " +
              (quiet.messages.empty() ? std::string(MsgLoadFailed) : quiet.messages.back()));
     }

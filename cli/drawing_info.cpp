@@ -13,28 +13,43 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellograph::cli {
 
 namespace {
 
 // Shows the engine's messages on standard error, where the window would
-// show a box, and remembers the last one to tell success from failure.
+// show a box. Those of a load wait until its outcome is known: "loaded" says
+// nothing that the output of info or dump does not.
 class CliHost : public ConsoleHost {
 public:
     explicit CliHost(bool quietOnLoad) : quietOnLoad_(quietOnLoad) {}
 
     void ShowMessage(const std::string& text) override {
-        last = text;
-        // "Loaded" says nothing that the output of info or dump does not.
-        if (!(quietOnLoad_ && text == MsgLoaded)) {
+        if (loading_) {
+            held_.push_back(text);
+        } else {
             ConsoleHost::ShowMessage(text);
         }
     }
-    std::string last;
+    LoadOutcome Load(const std::string& path, TAVecImage& drawing) {
+        loading_ = true;
+        const LoadOutcome outcome = LoadDrawing(path, drawing);
+        loading_ = false;
+        if (outcome != LoadOutcome::Loaded || !quietOnLoad_) {
+            for (const std::string& text : held_) {
+                ConsoleHost::ShowMessage(text);
+            }
+        }
+        held_.clear();
+        return outcome;
+    }
 
 private:
     bool quietOnLoad_;
+    bool loading_ = false;
+    std::vector<std::string> held_;
     ScopedHost installed_{*this};
 };
 
@@ -76,9 +91,7 @@ int Start(const Args& args, std::size_t expected, const CommandHelp& help, CliHo
         return ExitUsage;
     }
     NewDrawing(drawing);
-    host.last.clear();
-    LoadDrawing(args[0], drawing);
-    return host.last == MsgLoaded ? -1 : ExitFailure;
+    return host.Load(args[0], drawing) == LoadOutcome::Loaded ? -1 : ExitFailure;
 }
 
 // Buffered standard output that formats numbers itself: a dump can run to
@@ -268,9 +281,7 @@ int RunResave(const Args& args) {
         return status;
     }
     std::int32_t savedSize = 0;
-    host.last.clear();
-    SaveDrawing(args[1], drawing, savedSize);
-    if (!host.last.empty()) {
+    if (SaveDrawing(args[1], drawing, savedSize) != SaveOutcome::Saved) {
         return ExitFailure;
     }
     host.ShowMessage("Размер сохраненного: " + std::to_string(savedSize) + " байт");

@@ -2,6 +2,7 @@
 #include "desktop/registry_xdg.h"
 
 #include "desktop/xdg_files.h"
+#include "engine/io/replace_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -186,7 +187,7 @@ bool XdgRegistry::Commit(StoreRoots before) {
         }
     } else {
         saved = MakeDirectories(FolderOf(storePath_)) &&
-                WriteFileAtomically(storePath_, FormatStore(roots_));
+                ReplaceFileContents(storePath_, FormatStore(roots_)).ok;
     }
     if (!saved) {
         roots_ = std::move(before);

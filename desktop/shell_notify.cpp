@@ -7,6 +7,7 @@
 #include "engine/io/error.h"
 #include "desktop/registry_xdg.h"
 #include "desktop/xdg_files.h"
+#include "engine/io/replace_file.h"
 
 #include <QFile>
 
@@ -82,14 +83,17 @@ std::optional<Registration> ReadRegistration() {
     return registration;
 }
 
-[[noreturn]] void FailToWrite(const std::string& path) {
-    throw UserError("Failed to write '" + path + "': " + std::strerror(errno));
+[[noreturn]] void FailToWrite(const std::string& path, const std::string& reason) {
+    throw UserError("Failed to write '" + path + "': " + reason);
 }
 
 void WriteOrFail(const std::string& path, std::string_view data) {
     const std::string dir = path.substr(0, path.find_last_of('/'));
-    if (!MakeDirectories(dir) || !WriteFileAtomically(path, data)) {
-        FailToWrite(path);
+    if (!MakeDirectories(dir)) {
+        FailToWrite(path, std::strerror(errno));
+    }
+    if (const TFileResult written = ReplaceFileContents(path, data); !written) {
+        FailToWrite(path, written.reason);
     }
 }
 
@@ -105,10 +109,9 @@ std::string PlaceLauncherLink(const Locations& at, const std::string& program) {
     unlink(temp.c_str());
     if (!MakeDirectories(at.ownDir) || symlink(program.c_str(), temp.c_str()) != 0 ||
         rename(temp.c_str(), at.launcherLink.c_str()) != 0) {
-        const int saved = errno;
+        const std::string reason = std::strerror(errno);
         unlink(temp.c_str());
-        errno = saved;
-        FailToWrite(at.launcherLink);
+        FailToWrite(at.launcherLink, reason);
     }
     return at.launcherLink;
 }

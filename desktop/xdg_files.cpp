@@ -1,4 +1,4 @@
-// Files under the user's XDG data directory: locating it, atomic writes, helper tools.
+// Files under the user's XDG data directory: locating it, reading, helper tools.
 #include "desktop/xdg_files.h"
 
 #include <cerrno>
@@ -40,20 +40,6 @@ std::string ParentOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 } // namespace
 
 std::string XdgDataHome() {
@@ -78,40 +64,6 @@ bool MakeDirectories(const std::string& path) {
         return false;
     }
     return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view data) {
-    const std::string dir = ParentOf(path);
-    const std::string base = path.substr(path.find_last_of('/') + 1);
-    // A hidden name with a suffix no reader of these folders picks up.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = dir + "/." + base + "." + std::to_string(getpid()) + "." + std::to_string(attempt) +
-               ".tmp";
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, data) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        const int saved = errno;
-        unlink(temp.c_str());
-        errno = saved;
-        return false;
-    }
-    // The rename itself reaches the disk only with the folder.
-    if (const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
-    return true;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

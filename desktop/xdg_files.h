@@ -1,4 +1,5 @@
-// Files under the user's XDG data directory: locating it, atomic writes, helper tools.
+// Files under the user's XDG data directory: locating it, reading, helper tools.
+// Writes go through the engine's ReplaceFileContents, like every other file.
 #pragma once
 
 #include <optional>
@@ -15,11 +16,6 @@ std::string XdgDataHome();
 // Creates the directory and its missing parents; new ones get mode 0700, as
 // the XDG base directory rules ask. True when it exists afterwards.
 bool MakeDirectories(const std::string& path);
-
-// Replaces the file's contents: the data goes to a new file beside it, reaches
-// the disk, and is renamed over the old one. On failure the old file is as it
-// was and the new one is gone.
-bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 // The whole file; nullopt with errno set when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);

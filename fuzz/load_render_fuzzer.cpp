@@ -4,6 +4,7 @@
 #include "engine/format/drawing.h"
 #include "engine/playback/host.h"
 #include "engine/playback/render.h"
+#include "tests/support/fake_host.h"
 
 #include <cmath>
 #include <cstdint>
@@ -16,19 +17,6 @@
 using namespace vellograph;
 
 namespace {
-
-// No window: pumps do nothing, messages are dropped, and every tick jumps so
-// that delay records return at once.
-class FuzzHost : public Host {
-public:
-    void ProcessMessages() override {}
-    void WaitAndProcessMessages(std::uint32_t) override {}
-    std::uint32_t TickCount() override { return tick_ += 20000; }
-    void ShowMessage(const std::string&) override {}
-
-private:
-    std::uint32_t tick_ = 0;
-};
 
 template <typename T> T Take(const std::uint8_t*& data, std::size_t& size) {
     T value{};
@@ -46,12 +34,15 @@ double Finite(double value, double limit) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static FuzzHost host;
+    // No window: pumps do nothing, and every tick jumps so that delay
+    // records return at once.
+    test::FakeHost host;
+    host.tickStep = 20000;
+    const ScopedHost scoped(host);
     // The file lives in memory and goes when the process does: nothing is
     // left behind in /tmp however the run ends.
     static const int fd = ::memfd_create("vellograph-fuzz.vlgf", MFD_CLOEXEC);
     static const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    SetHost(&host);
     if (fd < 0) {
         std::abort();
     }

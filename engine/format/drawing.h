@@ -44,12 +44,16 @@ bool FileExists(const std::string& fileName);
 
 void NewDrawing(TAVecImage& drawing);
 
-// How a LoadDrawing ended, for the code that called it; the user has been
-// told already.
+// How a LoadDrawing or SaveDrawing ended, for the code that called it; the
+// user has been told already.
 enum class LoadOutcome {
     Loaded,     // the whole file is in the drawing: "Загружено)"
     Failed,     // the drawing is as it was before: the failure message
     Superseded, // a handler run by a pump replaced the drawing: no message
+};
+enum class SaveOutcome {
+    Saved,  // no message: the callers show the size
+    Failed, // the old file as it was: the failure message
 };
 
 // Replaces the drawing by the file's contents and tells the user how it went.
@@ -72,6 +76,7 @@ bool LoadInProgress();
 // while the disk catches up; handlers run meanwhile do not change what is
 // written. Of two saves of one file the one begun later wins, even when it
 // ran inside the other's pump.
-void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize);
+SaveOutcome SaveDrawing(const std::string& fileName, const TAVecImage& drawing,
+                        std::int32_t& savedSize);
 
 } // namespace vellograph

@@ -151,13 +151,15 @@ std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& 
 
 } // namespace
 
-void SaveDrawing(const std::string& fileName, const TAVecImage& drawing, std::int32_t& savedSize) {
+SaveOutcome SaveDrawing(const std::string& fileName, const TAVecImage& drawing,
+                        std::int32_t& savedSize) {
     const std::optional<std::int32_t> size = Save(fileName, drawing);
     if (!size) {
         CurrentHost().ShowMessage(MsgSaveFailed);
-        return;
+        return SaveOutcome::Failed;
     }
     savedSize = *size;
+    return SaveOutcome::Saved;
 }
 
 } // namespace vellograph

@@ -7,6 +7,7 @@
 #include "window/form/image_screen.h"
 #include "window/form/main_form.h"
 #include "window/form/pointer_state.h"
+#include "tests/support/fake_host.h"
 #include "window/platform/qt_host.h"
 #include "engine/playback/render.h"
 #include "tests/support/scripted_dialogs.h"
@@ -27,30 +28,9 @@
 
 namespace vellograph {
 
-// Passes every call to the Qt host, counting pumps and letting a test act
-// inside a given pump, as if its events had arrived there.
-class CountingHost : public Host {
-public:
-    explicit CountingHost(QtHost& inner) : inner_(inner) {}
-    int Pumps = 0;
-    std::function<void(int pump)> OnPump;
-
-    void ProcessMessages() override {
-        ++Pumps;
-        if (OnPump) {
-            OnPump(Pumps);
-        }
-        inner_.ProcessMessages();
-    }
-    void WaitAndProcessMessages(std::uint32_t maxWaitMs) override {
-        inner_.WaitAndProcessMessages(maxWaitMs);
-    }
-    std::uint32_t TickCount() override { return inner_.TickCount(); }
-    void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
-
-private:
-    QtHost& inner_;
-};
+// Window tests count pumps and act inside them through the shared host,
+// given the Qt host to pass every call to: FakeHost counting{host}.
+using test::FakeHost;
 
 // A stroke as records: "m" at the first point, "l" at the others.
 inline std::vector<TDrawCommand> StrokeRecords(const std::vector<TPoint>& points) {
@@ -142,7 +122,7 @@ protected:
 
     TScriptedDialogs dialogs;
     QtHost host{dialogs};
-    HostInstallation installed{host};
+    ScopedHost installed{host};
     std::unique_ptr<TMainForm> form;
 
 private:

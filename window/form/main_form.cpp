@@ -118,40 +118,43 @@ void TMainForm::WireCommands() {
             Guarded(this, &TMainForm::ImageScreenMouseUp));
     connect(TimerLoader, &QTimer::timeout, this, Guarded(this, &TMainForm::TimerLoaderTimer));
 
+    const auto onTrigger = [this](QAction* item, void (TMainForm::*handler)()) {
+        connect(item, &QAction::triggered, this, Guarded(this, handler));
+    };
     // Playback.
-    Implement(MMRedraw, &TMainForm::MMRedrawClick);
-    Implement(MMToEnd, &TMainForm::MMToEndClick);
-    Implement(MMDrawSlowly, &TMainForm::MMDrawSlowlyClick);
-    Implement(MMStopRender, &TMainForm::MMStopRenderClick);
+    onTrigger(MMRedraw, &TMainForm::MMRedrawClick);
+    onTrigger(MMToEnd, &TMainForm::MMToEndClick);
+    onTrigger(MMDrawSlowly, &TMainForm::MMDrawSlowlyClick);
+    onTrigger(MMStopRender, &TMainForm::MMStopRenderClick);
 
     // Files and autosave.
-    Implement(MMNewFile, &TMainForm::MMNewFileClick);
-    Implement(MMOpen, &TMainForm::MMOpenClick);
-    Implement(MMSave, &TMainForm::MMSaveClick);
-    Implement(MMSaveAs, &TMainForm::MMSaveAsClick);
-    Implement(MMSaveScreenAs, &TMainForm::MMSaveScreenAsClick);
-    Implement(MMTempSave, &TMainForm::MMTempSaveClick);
-    Implement(MMLoadTemp, &TMainForm::MMLoadTempClick);
-    Implement(MMClearTemp, &TMainForm::MMClearTempClick);
+    onTrigger(MMNewFile, &TMainForm::MMNewFileClick);
+    onTrigger(MMOpen, &TMainForm::MMOpenClick);
+    onTrigger(MMSave, &TMainForm::MMSaveClick);
+    onTrigger(MMSaveAs, &TMainForm::MMSaveAsClick);
+    onTrigger(MMSaveScreenAs, &TMainForm::MMSaveScreenAsClick);
+    onTrigger(MMTempSave, &TMainForm::MMTempSaveClick);
+    onTrigger(MMLoadTemp, &TMainForm::MMLoadTempClick);
+    onTrigger(MMClearTemp, &TMainForm::MMClearTempClick);
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TMainForm::Timer1Timer));
 
     // Pen width and colour pickers.
-    Implement(MMPenWidth, &TMainForm::MMPenWidthClick);
-    Implement(MMPenColor, &TMainForm::MMPenColorClick);
+    onTrigger(MMPenWidth, &TMainForm::MMPenWidthClick);
+    onTrigger(MMPenColor, &TMainForm::MMPenColorClick);
 
     // Undo/redo and delay panels.
-    Implement(MMPanelCancel, &TMainForm::MMPanelCancelClick);
-    Implement(MMPanelDelay, &TMainForm::MMPanelDelayClick);
+    onTrigger(MMPanelCancel, &TMainForm::MMPanelCancelClick);
+    onTrigger(MMPanelDelay, &TMainForm::MMPanelDelayClick);
 
     // Settings.
-    Implement(MMAssociateExt, &TMainForm::MMAssociateExtClick);
-    Implement(MMDelAssociateExt, &TMainForm::MMDelAssociateExtClick);
-    Implement(MMTranspForm, &TMainForm::MMTranspFormClick);
-    Implement(MMPanelRotNScal, &TMainForm::MMPanelRotNScalClick);
+    onTrigger(MMAssociateExt, &TMainForm::MMAssociateExtClick);
+    onTrigger(MMDelAssociateExt, &TMainForm::MMDelAssociateExtClick);
+    onTrigger(MMTranspForm, &TMainForm::MMTranspFormClick);
+    onTrigger(MMPanelRotNScal, &TMainForm::MMPanelRotNScalClick);
 
     // Shell.
-    Implement(MMAbout, &TMainForm::MMAboutClick);
-    Implement(MMExit, &TMainForm::MMExitClick);
+    onTrigger(MMAbout, &TMainForm::MMAboutClick);
+    onTrigger(MMExit, &TMainForm::MMExitClick);
 }
 
 void TMainForm::ShowOnScreen() {

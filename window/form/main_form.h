@@ -185,15 +185,13 @@ public:
     static constexpr const char* TempFileName = "tempSaved.vlgf.tmp";
     static constexpr std::int32_t AutosavePeriod = 30;
     std::int32_t AutosaveTicks = 0;
-    bool ShowLabelAfterAutosave = false;
+    // The label's visibility after each autosave: never shown.
+    static constexpr bool ShowLabelAfterAutosave = false;
 
     // Enables MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel and
-    // MMPanelDelay; nothing disables them again. An item whose command is
-    // not built yet stays disabled all the same.
+    // MMPanelDelay, in that order; nothing disables them again.
     void EnableDrawingItems();
-    bool DrawingItemsEnabled() const { return drawingItemsEnabled_; }
-    // True once a command is connected to the item.
-    bool IsImplemented(const QAction* item) const;
+    bool DrawingItemsEnabled() const;
 
     // Clears the surface in white and shows it.
     void ClearScreen();
@@ -223,13 +221,10 @@ private:
     void CreateUndoPanel();
     void CreateDelayPanel();
     void WireCommands();
-    // Connects the item's command; from then on the item follows the enabling rule.
-    void Implement(QAction* item, void (TMainForm::*handler)());
-    void UpdateItemStates();
     // The scale/rotation panel's frame preview: a left drag while that panel
     // is visible moves the frame instead of drawing.
     void FramePreviewMove();
-    // Fill the placeholder frames with their controls and connect them.
+    // Fill the scale/rotation and transparency panels and connect them.
     void BuildPanelRotNScal();
     void BuildPanelTranspForm();
 
@@ -260,8 +255,6 @@ private:
     TDialogs& dialogs_;
     QtHost* host_;
     std::vector<std::string> args_;
-    std::vector<const QAction*> implemented_;
-    bool drawingItemsEnabled_ = false;
     int playbackDepth_ = 0;
     bool alphaBlend_ = false;
     std::uint8_t alphaBlendValue_ = 255;

@@ -1,11 +1,9 @@
 // The popup menu: its items in order, and the rule that enables them.
 #include "window/form/main_form.h"
 
-#include "window/form/guarded.h"
 
 #include <QMenu>
 
-#include <algorithm>
 
 namespace vellograph {
 
@@ -15,7 +13,6 @@ void TMainForm::CreateMenu() {
     auto item = [](QMenu* menu, const char* name, const char* caption) {
         QAction* action = menu->addAction(QString::fromUtf8(caption));
         action->setObjectName(name);
-        action->setEnabled(false); // until a command is connected (Implement)
         return action;
     };
     auto separator = [](QMenu* menu, const char* name) {
@@ -52,37 +49,20 @@ void TMainForm::CreateMenu() {
     MMAbout = item(m, "MMAbout", "О программе");
     N2 = separator(m, "N2");
     MMExit = item(m, "MMExit", "Выход");
-}
-
-void TMainForm::Implement(QAction* item, void (TMainForm::*handler)()) {
-    connect(item, &QAction::triggered, this, Guarded(this, handler));
-    implemented_.push_back(item);
-    UpdateItemStates();
-}
-
-bool TMainForm::IsImplemented(const QAction* item) const {
-    return std::find(implemented_.begin(), implemented_.end(), item) != implemented_.end();
+    // The drawing items wait for a drawing; nothing disables them again.
+    for (QAction* drawingItem : {MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel, MMPanelDelay}) {
+        drawingItem->setEnabled(false);
+    }
 }
 
 void TMainForm::EnableDrawingItems() {
-    drawingItemsEnabled_ = true;
-    UpdateItemStates();
+    for (QAction* item : {MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel, MMPanelDelay}) {
+        item->setEnabled(true);
+    }
 }
 
-void TMainForm::UpdateItemStates() {
-    // The drawing items wait for a drawing; every other item is enabled
-    // from the start. Either way an item without its command stays off.
-    const QAction* drawingItems[] = {MMRedraw, MMPenWidth, MMPenColor, MMPanelCancel, MMPanelDelay};
-    for (QMenu* menu : {PopupMainMenu, MMSettings}) {
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator() || action->menu()) {
-                continue;
-            }
-            const bool drawingItem = std::find(std::begin(drawingItems), std::end(drawingItems),
-                                               action) != std::end(drawingItems);
-            action->setEnabled(IsImplemented(action) && (!drawingItem || drawingItemsEnabled_));
-        }
-    }
+bool TMainForm::DrawingItemsEnabled() const {
+    return MMRedraw->isEnabled();
 }
 
 } // namespace vellograph

@@ -42,16 +42,4 @@ private:
     int nesting_ = 0;
 };
 
-// Installs a host for the lifetime of this object and puts the previous one back.
-class HostInstallation {
-public:
-    explicit HostInstallation(Host& host) : previous_(SetHost(&host)) {}
-    ~HostInstallation() { SetHost(previous_); }
-    HostInstallation(const HostInstallation&) = delete;
-    HostInstallation& operator=(const HostInstallation&) = delete;
-
-private:
-    Host* previous_;
-};
-
 } // namespace vellograph

@@ -3,7 +3,7 @@
 #include "engine/format/drawing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/test_host.h"
+#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 
 class DrawingFileTest : public ::testing::Test {
 protected:
-    RecordingHost host;
+    FakeHost host;
     ScopedHost scoped{host};
     TempDir dir;
 };

@@ -3,7 +3,7 @@
 #include "engine/format/drawing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/test_host.h"
+#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ namespace {
 
 class LoadFaultTest : public ::testing::Test {
 protected:
-    RecordingHost host;
+    FakeHost host;
     ScopedHost scoped{host};
     TempDir dir;
     TAVecImage drawing = DistinctDrawing();
@@ -63,7 +63,7 @@ TEST_F(LoadFaultTest, FileTooLargeForMemoryRestoresTheOldDrawing) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         const rlimit limit{std::uint64_t{1} << 30, std::uint64_t{1} << 30};
-        RecordingHost child;
+        FakeHost child;
         ScopedHost scope(child);
         if (::setrlimit(RLIMIT_AS, &limit) != 0) {
             ::_exit(10);

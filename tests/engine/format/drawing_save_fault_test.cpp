@@ -3,7 +3,7 @@
 #include "engine/format/drawing.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/test_host.h"
+#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ int RunInChild(const std::function<int()>& body) {
 
 // In a child: a save that must fail with the message and savedSize untouched.
 int ExpectFailedSave(const std::string& path, const TAVecImage& d) {
-    RecordingHost host;
+    FakeHost host;
     ScopedHost scoped(host);
     std::int32_t saved = -5;
     SaveDrawing(path, d, saved);
@@ -56,7 +56,7 @@ TAVecImage PatternDrawing(std::int64_t records) {
 
 class SaveFaultTest : public ::testing::Test {
 protected:
-    RecordingHost host;
+    FakeHost host;
     ScopedHost scoped{host};
     TempDir dir;
     std::string target = dir.file("drawing.vlgf");
@@ -77,7 +77,7 @@ TEST_F(SaveFaultTest, FileSizeLimitFailsAndKeepsTheOldFile) {
         if (now.sa_handler != SIG_DFL) {
             return 12; // the save must put the default action back
         }
-        RecordingHost host;
+        FakeHost host;
         ScopedHost scoped(host);
         std::int32_t saved = 0;
         SaveDrawing(target, PatternDrawing(10), saved); // within the limit

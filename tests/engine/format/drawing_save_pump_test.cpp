@@ -5,11 +5,12 @@
 #include "engine/format/recording.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/test_host.h"
+#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <set>
 
 using namespace vellograph;
@@ -36,7 +37,7 @@ void Stroke(TAVecImage& d) {
 
 class SavePumpTest : public ::testing::Test {
 protected:
-    RecordingHost host;
+    FakeHost host;
     ScopedHost scoped{host};
     TempDir dir;
     std::string target = dir.file("big.vlgf");
@@ -44,14 +45,15 @@ protected:
 
     // Saves the drawing with `change` run in the first pump; returns the size.
     std::int32_t SaveChangedInFirstPump(const std::function<void()>& change) {
-        host.onPump = [&] {
-            if (host.pumps == 1) {
+        bool changed = false;
+        host.OnPumpOrWait([&] {
+            if (!std::exchange(changed, true)) {
                 change();
             }
-        };
+        });
         std::int32_t saved = 0;
         SaveDrawing(target, drawing, saved);
-        host.onPump = nullptr;
+        host.OnPumpOrWait(nullptr);
         return saved;
     }
 };
@@ -121,7 +123,7 @@ TEST_F(SavePumpTest, ALaterSaveOfTheSameFileWinsAndNoOtherIsDisturbed) {
 TEST_F(SavePumpTest, RecordsCutOffBehindItsBackFailTheSaveAndKeepTheOldFile) {
     WriteBytes(target, PatternFile(3));
     std::int32_t saved = -7;
-    host.onPump = [&] { drawing.Commands.resize(10); };
+    host.OnPumpOrWait([&] { drawing.Commands.resize(10); });
     SaveDrawing(target, drawing, saved);
     EXPECT_EQ(saved, -7);
     EXPECT_EQ(host.messages, std::vector<std::string>{MsgSaveFailed});

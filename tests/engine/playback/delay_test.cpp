@@ -74,7 +74,7 @@ TEST(DelayMs, BlocksOnTheQueueInsteadOfSpinning) {
     ScopedHost again(busy);
     busy.waitSlice = 100;
     int handled = 0;
-    busy.onPump = [&] { ++handled; };
+    busy.OnPumpOrWait([&] { ++handled; });
     DelayMs(2000);
     EXPECT_EQ(busy.waits, 20);
     EXPECT_GE(handled, 20);

@@ -49,7 +49,7 @@ TEST_F(RenderReentry, StopsAtRecordsThatAreUndoneOrGoneMidPlayback) {
         SCOPED_TRACE(c.name);
         TAVecImage d = TaggedDrawing(30);
         bool done = false;
-        host.onPump = [&] {
+        host.OnPumpOrWait([&] {
             if (done || PenColor != Tag(6)) {
                 return;
             }
@@ -64,7 +64,7 @@ TEST_F(RenderReentry, StopsAtRecordsThatAreUndoneOrGoneMidPlayback) {
                 ++d.LastIndex;
             }
             d.Commands.shrink_to_fit();
-        };
+        });
         Pace = 3;
         RenderDrawing(canvas, d, 0, 0, 0, NoIndex, 1.0, 0.0);
         EXPECT_TRUE(done);
@@ -75,12 +75,12 @@ TEST_F(RenderReentry, StopsAtRecordsThatAreUndoneOrGoneMidPlayback) {
 TEST_F(RenderReentry, RecordsAppendedDuringPlaybackAreNotPlayed) {
     TAVecImage d = TaggedDrawing(6);
     d.Commands.shrink_to_fit(); // the append moves the storage
-    host.onPump = [&] {
+    host.OnPumpOrWait([&] {
         if (d.LastIndex < 8) {
             d.Commands.push_back(Color(Tag(99)));
             ++d.LastIndex;
         }
-    };
+    });
     Pace = 1;
     RenderDrawing(canvas, d, 0, 0, 0, NoIndex, 1.0, 0.0);
     EXPECT_EQ(PenColor, Tag(5));
@@ -91,7 +91,7 @@ TEST_F(RenderReentry, NestedPlaybackUsesUpAStopRequestMadeDuringIt) {
     TAVecImage d = TaggedDrawing(10);
     int depth = 0;
     std::vector<int> nestedLast;
-    host.onPump = [&] {
+    host.OnPumpOrWait([&] {
         if (depth > 0 || PenColor != Tag(3)) {
             return;
         }
@@ -100,7 +100,7 @@ TEST_F(RenderReentry, NestedPlaybackUsesUpAStopRequestMadeDuringIt) {
         RenderDrawing(canvas, d, 0, 0, 0, NoIndex, 1.0, 0.0);
         nestedLast.push_back(Untag(PenColor));
         --depth;
-    };
+    });
     Pace = 3;
     RenderDrawing(canvas, d, 0, 0, 0, NoIndex, 1.0, 0.0);
     EXPECT_EQ(nestedLast, std::vector<int>{0}); // the inner one stopped after record 0

@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         ResetRenderGlobals();
         // Every pump logs the record played just before it.
-        host.onPump = [this] { pumped.push_back(Untag(PenColor)); };
+        host.OnPumpOrWait([this] { pumped.push_back(Untag(PenColor)); });
     }
     void TearDown() override { ResetRenderGlobals(); }
     void Play(TAVecImage& d, std::int32_t start, std::int32_t end) {
@@ -95,12 +95,12 @@ TEST_F(RenderOrder, PumpsFollowIndicesDivisibleByPaceCountedFromZero) {
 TEST_F(RenderOrder, NewPaceTakesEffectFromTheNextRecord) {
     TAVecImage d = TaggedDrawing(10);
     Pace = 3;
-    host.onPump = [this] {
+    host.OnPumpOrWait([this] {
         pumped.push_back(Untag(PenColor));
         if (PenColor == Tag(3)) {
             Pace = 1;
         }
-    };
+    });
     Play(d, 0, NoIndex);
     EXPECT_EQ(pumped, (std::vector<std::int32_t>{0, 3, 4, 5, 6, 7, 8, 9}));
 }
@@ -119,10 +119,10 @@ TEST_F(RenderOrder, StopRequestsEndThePlaybackAfterTheCurrentRecord) {
 
     // A request that arrives in a pump is obeyed right after that pump.
     pumped.clear();
-    host.onPump = [this] {
+    host.OnPumpOrWait([this] {
         pumped.push_back(Untag(PenColor));
         StopRequested = PenColor == Tag(3);
-    };
+    });
     Play(d, 0, NoIndex);
     EXPECT_EQ(pumped, Range(0, 3));
     EXPECT_EQ(PenColor, Tag(3));

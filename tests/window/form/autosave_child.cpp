@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QuietDialogs dialogs;
     QtHost host(dialogs);
-    HostInstallation installed(host);
+    ScopedHost installed(host);
     TMainForm form(dialogs, &host, {});
     form.MMNewFileClick();
     for (int round = 0;; ++round) {

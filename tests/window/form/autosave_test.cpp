@@ -16,27 +16,6 @@ std::string Caption(const TMainForm& form) {
     return form.LabelInform->text().toStdString();
 }
 
-// Runs an action once, inside the next message box, as a tick that arrives
-// while the box is open would.
-class MessageHookHost : public Host {
-public:
-    explicit MessageHookHost(QtHost& inner) : inner_(inner) {}
-    std::function<void()> DuringNextMessage;
-
-    void ProcessMessages() override { inner_.ProcessMessages(); }
-    void WaitAndProcessMessages(std::uint32_t ms) override { inner_.WaitAndProcessMessages(ms); }
-    std::uint32_t TickCount() override { return inner_.TickCount(); }
-    void ShowMessage(const std::string& text) override {
-        inner_.ShowMessage(text);
-        if (auto action = std::exchange(DuringNextMessage, nullptr)) {
-            action();
-        }
-    }
-
-private:
-    QtHost& inner_;
-};
-
 } // namespace
 
 TEST_F(FileTest, TheAutosaveCountsDownFromFiveAndWritesEveryThirtyTicks) {
@@ -69,8 +48,8 @@ TEST_F(FileTest, TheAutosaveCountsDownFromFiveAndWritesEveryThirtyTicks) {
 }
 
 TEST_F(FileTest, AnAutosaveDueDuringALoadIsWrittenOnceTheWholeDrawingIsIn) {
-    CountingHost counting{host};
-    HostInstallation installed{counting};
+    FakeHost counting{host};
+    ScopedHost installed{counting};
     // Six hundred records: the load pumps after records 256 and 512.
     std::vector<TDrawCommand> records;
     for (int i = 0; i < 600; ++i) {
@@ -79,7 +58,7 @@ TEST_F(FileTest, AnAutosaveDueDuringALoadIsWrittenOnceTheWholeDrawingIsIn) {
     const std::string path = WriteDrawing(records, "long.vlgf");
     form->AutosaveTicks = 28;
     int ticksInLoad = 0;
-    counting.OnPump = [&](int) {
+    counting.onPump = [&] {
         if (LoadInProgress()) {
             ++ticksInLoad;
             Tick();
@@ -95,10 +74,10 @@ TEST_F(FileTest, AnAutosaveDueDuringALoadIsWrittenOnceTheWholeDrawingIsIn) {
 }
 
 TEST_F(FileTest, TicksWhileAnAutosaveFailureIsShownStartNoOtherAutosave) {
-    MessageHookHost hooked{host};
-    HostInstallation installed{hooked};
+    FakeHost hooked{host};
+    ScopedHost installed{hooked};
     std::filesystem::create_directory(TempFile()); // every write of that name fails
-    hooked.DuringNextMessage = [&] { Tick(40); };
+    hooked.duringNextMessage = [&] { Tick(40); };
     form->AutosaveTicks = 29;
     Tick();
     EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"Ошибка. Что-то не произошло"});

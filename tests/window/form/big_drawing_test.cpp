@@ -87,9 +87,17 @@ long PeakResidentKb() {
 // Passes pumps to the Qt host and keeps, for each phase, the longest time
 // the queue went unpumped: from the handler's start to its first pump,
 // between pumps, and from its last pump to its return.
-class GapHost : public Host {
+class GapHost : public FakeHost {
 public:
-    explicit GapHost(QtHost& inner) : inner_(inner) {}
+    explicit GapHost(QtHost& inner) : FakeHost(inner) {
+        OnPumpOrWait([this] { Note(); });
+        afterPump = [this] {
+            if (AfterPump) {
+                AfterPump();
+            }
+            last_ = Clock::now();
+        };
+    }
     std::function<std::string()> Phase;
     std::function<void()> AfterPump;
     std::map<std::string, double> Longest;
@@ -97,38 +105,18 @@ public:
     void Begin() { last_ = Clock::now(); }
     void End() { Note(); }
 
-    void ProcessMessages() override {
-        Note();
-        inner_.ProcessMessages();
-        Pumped();
-    }
-    void WaitAndProcessMessages(std::uint32_t maxWaitMs) override {
-        Note();
-        inner_.WaitAndProcessMessages(maxWaitMs);
-        Pumped();
-    }
-    std::uint32_t TickCount() override { return inner_.TickCount(); }
-    void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
-
 private:
     void Note() {
         double& longest = Longest[Phase()];
         longest = std::max(longest, MsSince(last_));
     }
-    void Pumped() {
-        if (AfterPump) {
-            AfterPump();
-        }
-        last_ = Clock::now();
-    }
-    QtHost& inner_;
     Clock::time_point last_ = Clock::now();
 };
 
 class BigDrawingTest : public FileTest {
 protected:
     GapHost gaps{host};
-    HostInstallation gapsInstalled{gaps};
+    ScopedHost gapsInstalled{gaps};
     std::string step_ = "open";
 
     // Runs one command, naming the gaps after the step and, within an open,

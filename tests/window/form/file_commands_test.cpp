@@ -242,8 +242,8 @@ struct DuringLoad {
 };
 
 TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
-    CountingHost counting{host};
-    HostInstallation installed{counting};
+    FakeHost counting{host};
+    ScopedHost installed{counting};
     const std::string path =
         WriteDrawing(std::vector<TDrawCommand>(1000, MakeNumberRecord(CmdMove, 5, 5)), "big.vlgf");
     const std::string whole = ReadFile(path);
@@ -320,7 +320,7 @@ TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
         form->AutosaveTicks = 0;
         dialogs.Messages.clear();
         bool acted = false;
-        counting.OnPump = [&](int) {
+        counting.onPump = [&] {
             if (LoadInProgress() && !acted) {
                 acted = true;
                 row.act(*form);
@@ -328,7 +328,7 @@ TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
         };
         dialogs.OpenAnswers = {path};
         form->MMOpen->trigger();
-        counting.OnPump = nullptr;
+        counting.onPump = nullptr;
         ASSERT_TRUE(acted);
         EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
         std::vector<std::string> expected = row.messages;

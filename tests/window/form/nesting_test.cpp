@@ -28,8 +28,8 @@ protected:
         SetDrawing(Comb());
         Pace = 1; // one pump per record
     }
-    CountingHost counting{host};
-    HostInstallation countingInstalled{counting};
+    FakeHost counting{host};
+    ScopedHost countingInstalled{counting};
 };
 
 double CpuSeconds() {
@@ -42,7 +42,8 @@ double CpuSeconds() {
 } // namespace
 
 TEST_F(NestingTest, AStrokeDrawnDuringAPlaybackIsAppendedButNotPlayedByIt) {
-    counting.OnPump = [&](int pump) {
+    counting.onPump = [&] {
+        const int pump = counting.pumps;
         if (pump == 2) {
             QTest::mousePress(form->ImageScreen, Qt::LeftButton, {}, QPoint(300, 300));
             QTest::mouseMove(form->ImageScreen, QPoint(400, 300));
@@ -53,26 +54,28 @@ TEST_F(NestingTest, AStrokeDrawnDuringAPlaybackIsAppendedButNotPlayedByIt) {
     form->MMRedraw->trigger();
     EXPECT_EQ(VecImage.LastIndex, 12);
     EXPECT_EQ(VecImage.Commands[10].Letter, CmdMove);
-    EXPECT_EQ(counting.Pumps, 10);                  // one per original record, none for the stroke
+    EXPECT_EQ(counting.pumps, 10);                  // one per original record, none for the stroke
     EXPECT_EQ(Canvas().pixel(350, 300), 0x000000u); // the live stroke is on the surface
     // The playback's pen ended at its own last point, not at the stroke's.
     EXPECT_EQ(Canvas().penPos(), (TPoint{380, 20}));
 }
 
 TEST_F(NestingTest, RedrawChosenDuringAPlaybackRunsInsideIt) {
-    counting.OnPump = [&](int pump) {
+    counting.onPump = [&] {
+        const int pump = counting.pumps;
         if (pump == 3) {
             form->MMRedraw->trigger(); // plays all ten records before pump 3 returns
         }
     };
     form->MMRedraw->trigger();
-    EXPECT_EQ(counting.Pumps, 20);
+    EXPECT_EQ(counting.pumps, 20);
     EXPECT_EQ(Canvas().penPos(), (TPoint{380, 20}));
     EXPECT_EQ(Canvas().pixel(360, 40), 0x000000u);
 }
 
 TEST_F(NestingTest, StopChosenFromTheMenuDuringAPlaybackEndsIt) {
-    counting.OnPump = [&](int pump) {
+    counting.onPump = [&] {
+        const int pump = counting.pumps;
         if (pump == 4) {
             QTest::mousePress(form->ImageScreen, Qt::RightButton, {}, QPoint(100, 100));
             QMenu* menu = form->PopupMainMenu;
@@ -82,20 +85,21 @@ TEST_F(NestingTest, StopChosenFromTheMenuDuringAPlaybackEndsIt) {
         }
     };
     form->MMRedraw->trigger();
-    EXPECT_EQ(counting.Pumps, 4);
+    EXPECT_EQ(counting.pumps, 4);
     EXPECT_FALSE(StopRequested);
     EXPECT_FALSE(form->PopupMainMenu->isVisible());
 }
 
 TEST_F(NestingTest, PaceChosenDuringAPlaybackTakesEffectFromTheNextRecord) {
-    counting.OnPump = [&](int pump) {
+    counting.onPump = [&] {
+        const int pump = counting.pumps;
         if (pump == 2) {
             form->MMToEnd->trigger();
         }
     };
     form->MMRedraw->trigger();
     EXPECT_EQ(Pace, PaceToEnd);
-    EXPECT_EQ(counting.Pumps, 2); // records 0 and 1; then only index 64 would pump
+    EXPECT_EQ(counting.pumps, 2); // records 0 and 1; then only index 64 would pump
     form->MMDrawSlowly->trigger();
     EXPECT_EQ(Pace, PaceSlow);
 }

@@ -59,16 +59,17 @@ TEST_F(FormTest, EscDuringAPlaybackEndsItAtTheNextRecordAndQuits) {
     MakeShownForm();
     SetDrawing(StrokeRecords(Square));
     Pace = 1;
-    CountingHost counting(host);
-    HostInstallation installedCounting(counting);
-    counting.OnPump = [&](int pump) {
+    FakeHost counting{host};
+    ScopedHost installedCounting(counting);
+    counting.onPump = [&] {
+        const int pump = counting.pumps;
         if (pump == 3) { // after record 2, the line down to (200, 200)
             QCoreApplication::postEvent(
                 form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         }
     };
     form->MMRedrawClick();
-    EXPECT_EQ(counting.Pumps, 3);
+    EXPECT_EQ(counting.pumps, 3);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(StopRequested);
     EXPECT_EQ(Canvas().pixel(200, 100), 0x000000u);

@@ -105,12 +105,12 @@ TEST_F(StartupTest, AHugeDrawingShowsAtOnceAndItsPlaybackKeepsTheWindowAlive) {
     const std::string path = WriteDrawing(records, "huge.vlgf");
     records = {};
 
-    CountingHost counting(host);
-    HostInstallation countingInstalled(counting);
+    FakeHost counting{host};
+    ScopedHost countingInstalled(counting);
     bool menuOpened = false;
     bool escPosted = false;
     int playbackPumps = 0;
-    counting.OnPump = [&](int) {
+    counting.onPump = [&] {
         if (!form || !form->isVisible()) {
             return; // still loading, before the window is shown
         }
@@ -144,5 +144,5 @@ TEST_F(StartupTest, AHugeDrawingShowsAtOnceAndItsPlaybackKeepsTheWindowAlive) {
     EXPECT_FALSE(StopRequested);
     EXPECT_LT(playbackPumps, 1000);
     EXPECT_GT(CountPixels(Canvas(), 0x000000), 0);
-    counting.OnPump = nullptr;
+    counting.onPump = nullptr;
 }

@@ -46,36 +46,6 @@ std::vector<TDrawCommand> Wander(int count, unsigned seed) {
     return records;
 }
 
-// Passes pumps to the Qt host, posting an action before each, and keeps
-// track of how deeply pumps nest: each nested loop adds a level.
-class StormHost : public Host {
-public:
-    explicit StormHost(QtHost& inner) : inner_(inner) {}
-    std::function<void()> OnPump;
-    int Depth = 0;
-    int MaxDepth = 0;
-
-    void ProcessMessages() override {
-        if (OnPump) {
-            OnPump();
-        }
-        Nested([&] { inner_.ProcessMessages(); });
-    }
-    void WaitAndProcessMessages(std::uint32_t maxWaitMs) override {
-        Nested([&] { inner_.WaitAndProcessMessages(maxWaitMs); });
-    }
-    std::uint32_t TickCount() override { return inner_.TickCount(); }
-    void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
-
-private:
-    template <class F> void Nested(F&& pump) {
-        MaxDepth = std::max(MaxDepth, ++Depth);
-        pump();
-        --Depth;
-    }
-    QtHost& inner_;
-};
-
 enum class Action {
     Segment,
     Undo,
@@ -160,7 +130,7 @@ protected:
     // until `events` were posted; the main loop's own pumps post the rest
     // when the playbacks end first. Returns when all were handled.
     void Run(const std::function<void()>& start, const std::function<Action()>& next, int events) {
-        const HostInstallation stormInstalled(storm_);
+        const ScopedHost stormInstalled(storm_);
         int posted = 0;
         const auto post = [&] {
             if (posted < events) {
@@ -175,19 +145,19 @@ protected:
         // Handles what is still queued, then checks the window.
         const auto settleAndCheck = [&](const char* when) {
             SCOPED_TRACE(when);
-            storm_.OnPump = nullptr;
+            storm_.onPump = nullptr;
             ASSERT_TRUE(WaitFor([&] { return performed_ == posted; }, 60000));
-            EXPECT_LE(storm_.MaxDepth, QtHost::MaxNesting + 1);
+            EXPECT_LE(storm_.maxDepth, QtHost::MaxNesting + 1);
             EXPECT_GE(VecImage.LastIndex, -1);
             EXPECT_LE(static_cast<std::size_t>(VecImage.LastIndex + 1), VecImage.Commands.size());
             ExpectRedrawShowsTheRecordsInForce();
         };
-        storm_.OnPump = post;
+        storm_.onPump = post;
         start();
         settleAndCheck("once the first playback returned");
         // When every playback ended early, the main loop's own pumps bring
         // the rest.
-        storm_.OnPump = post;
+        storm_.onPump = post;
         while (posted < events) {
             storm_.ProcessMessages();
         }
@@ -205,7 +175,7 @@ protected:
                 form->MMOpen->trigger();
             },
             [&] { return Pick(); }, EventsPerRun);
-        std::printf("seed %u: pumps nested %d deep, %d records in force\n", seed, storm_.MaxDepth,
+        std::printf("seed %u: pumps nested %d deep, %d records in force\n", seed, storm_.maxDepth,
                     VecImage.LastIndex + 1);
         // And the window still opens and plays a big drawing whole.
         form->MMToEnd->trigger();
@@ -255,7 +225,9 @@ protected:
         return static_cast<Action>(pick(rng_));
     }
 
-    StormHost storm_{host};
+    // Posts an action before each pump, and tracks how deeply pumps nest:
+    // each nested loop adds a level.
+    FakeHost storm_{host};
     std::mt19937 rng_;
     int performed_ = 0;
 };
@@ -267,7 +239,7 @@ TEST_F(StormTest, RedrawsChosenFasterThanTheyEndNestOnlySoDeep) {
     form->EnableDrawingItems();
     Pace = 1;
     Run([&] { form->MMRedraw->trigger(); }, [] { return Action::Redraw; }, 8000);
-    EXPECT_EQ(storm_.MaxDepth, QtHost::MaxNesting + 1);
+    EXPECT_EQ(storm_.maxDepth, QtHost::MaxNesting + 1);
 }
 
 TEST_F(StormTest, Seed1) {

@@ -176,10 +176,10 @@ TEST_F(RotScalPanelTest, DefaultSizeThenCancelReplaysThroughTheDefaultViewAtPace
     EXPECT_EQ(Canvas().pixel(30, 10), White);    // nothing replayed yet
     EXPECT_EQ(Canvas().pixel(300, 0), Red);      // the default page's frame
 
-    CountingHost counting{host};
-    HostInstallation countingInstalled{counting};
+    FakeHost counting{host};
+    ScopedHost countingInstalled{counting};
     std::vector<std::int32_t> paces;
-    counting.OnPump = [&](int) { paces.push_back(Pace); };
+    counting.onPump = [&] { paces.push_back(Pace); };
     Click(form->ButtonRNScalCancel);
     EXPECT_FALSE(form->PanelRotNScal->isVisible());
     EXPECT_EQ(paces, (std::vector<std::int32_t>{4096, 4096})); // at records 0 and 4096

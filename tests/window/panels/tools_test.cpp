@@ -1,6 +1,7 @@
 // The pickers' pictures, the integer reading of the panel fields, and the fit.
 #include "engine/io/error.h"
 #include "engine/playback/host.h"
+#include "tests/support/fake_host.h"
 #include "window/panels/int_conversion.h"
 #include "window/pickers/palette.h"
 #include "window/pickers/pen_width_picture.h"
@@ -18,25 +19,7 @@ using namespace vellograph;
 
 namespace {
 
-class MessageHost : public ConsoleHost {
-public:
-    void ProcessMessages() override {
-        ++pumps;
-        if (onPump) {
-            onPump();
-        }
-    }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-    int pumps = 0;
-    std::function<void()> onPump;
-};
-
-struct HostScope {
-    explicit HostScope(Host* h) : previous(SetHost(h)) {}
-    ~HostScope() { SetHost(previous); }
-    Host* previous;
-};
+using test::FakeHost;
 
 std::string ErrorOf(const std::string& text) {
     try {
@@ -187,8 +170,8 @@ TEST(FormatScale, ShortestFormWithFifteenDigits) {
 }
 
 TEST(ComputeFitView, FitsTheWorkedExample) {
-    MessageHost host;
-    HostScope scope(&host);
+    FakeHost host;
+    ScopedHost scope(host);
     StopRequested = false;
     TViewParams view = DefaultView;
     ComputeFitView(view, DrawingWithPoints({{10, 20}, {110, 70}, {50, 50}}), 1366, 768, ".");
@@ -203,8 +186,8 @@ TEST(ComputeFitView, FitsTheWorkedExample) {
 }
 
 TEST(ComputeFitView, DegenerateBoxesNeverGiveABadScale) {
-    MessageHost host;
-    HostScope scope(&host);
+    FakeHost host;
+    ScopedHost scope(host);
     StopRequested = false;
     const TViewParams start{1366, 768, 5, 6, 0.5, 3.0};
     for (const auto& points : std::vector<std::vector<std::pair<int, int>>>{{}, {{40, 40}}, {{40, 40}, {40, 40}}}) {
@@ -222,8 +205,8 @@ TEST(ComputeFitView, DegenerateBoxesNeverGiveABadScale) {
 }
 
 TEST(ComputeFitView, StopEndsTheScanWithTheBoxSoFar) {
-    MessageHost host;
-    HostScope scope(&host);
+    FakeHost host;
+    ScopedHost scope(host);
     std::vector<std::pair<int, int>> points(5000, {100, 100});
     points.push_back({300, 200}); // index 5002 after the two start records
     TAVecImage drawing = DrawingWithPoints(points);
@@ -254,8 +237,8 @@ TEST(ComputeFitView, StopEndsTheScanWithTheBoxSoFar) {
 // The scan counts the records in force when it began, whatever handlers run
 // by its pumps do to the drawing.
 TEST(ComputeFitView, ChangesDuringTheScanDoNotChangeTheBox) {
-    MessageHost host;
-    HostScope scope(&host);
+    FakeHost host;
+    ScopedHost scope(host);
     std::vector<std::pair<int, int>> points;
     for (int k = 0; k < 10000; ++k) {
         points.push_back({10 + k % 101, 20 + k % 51});

@@ -156,10 +156,10 @@ TEST_F(UndoPanelTest, UndoRightAfterALoadRepaintsFromScratch) {
 TEST_F(UndoPanelTest, PaceIsFastDuringTheRenderAndRestoredAfterIt) {
     Show(Strokes(100));
     Pace = PaceSlow;
-    CountingHost counting(host);
-    HostInstallation installed(counting);
+    FakeHost counting{host};
+    ScopedHost installed(counting);
     std::vector<std::int32_t> seen;
-    counting.OnPump = [&](int) {
+    counting.onPump = [&] {
         seen.push_back(Pace);
         form->MMToEndClick(); // "В конец" chosen during the render
     };

@@ -20,7 +20,7 @@ class HostTest : public ::testing::Test {
 protected:
     TScriptedDialogs dialogs;
     QtHost host{dialogs};
-    HostInstallation installed{host};
+    ScopedHost installed{host};
 };
 
 } // namespace
