@@ -1,6 +1,6 @@
 // Vellograph: the program entry.
-#include "window/platform/display_check.h"
 #include "window/form/main_form.h"
+#include "window/platform/display_check.h"
 #include "window/platform/qt_dialogs.h"
 #include "window/platform/qt_host.h"
 

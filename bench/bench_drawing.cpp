@@ -1,8 +1,8 @@
 // Drawing file and recording speed against plain system calls and vectors,
 // on a drawing of 2,097,153 records (the most that appending reaches).
 #include "engine/format/drawing.h"
-#include "engine/playback/host.h"
 #include "engine/format/recording.h"
+#include "engine/playback/host.h"
 
 #include <benchmark/benchmark.h>
 

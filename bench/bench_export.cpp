@@ -3,8 +3,8 @@
 #include "cli/cli_common.h"
 #include "cli/export/export_replay.h"
 #include "cli/export/ffmpeg_pipe.h"
-#include "engine/playback/render.h"
 #include "cli/export/video_export.h"
+#include "engine/playback/render.h"
 
 #include <benchmark/benchmark.h>
 

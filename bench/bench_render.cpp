@@ -1,9 +1,9 @@
 // Playback and clearing speed, each against its baseline in the same run.
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/host.h"
 #include "engine/playback/render.h"
 #include "engine/playback/view.h"
+#include "engine/raster/canvas.h"
 
 #include <benchmark/benchmark.h>
 

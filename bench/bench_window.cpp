@@ -1,12 +1,12 @@
 // The stroke handler per pointer move on a 3840x2160 surface: the segment
 // painted, the record added and the repaint region computed. Runs on Qt's
 // offscreen platform with a 1920x1080 desktop at 2 device pixels per point.
-#include "window/platform/dialogs.h"
 #include "engine/format/drawing.h"
+#include "engine/playback/render.h"
 #include "window/form/image_screen.h"
 #include "window/form/main_form.h"
+#include "window/platform/dialogs.h"
 #include "window/platform/qt_host.h"
-#include "engine/playback/render.h"
 
 #include <QApplication>
 #include <QMouseEvent>

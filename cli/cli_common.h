@@ -2,11 +2,11 @@
 // and writing outputs safely.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "cli/commands.h"
 #include "engine/format/drawing.h"
 #include "engine/io/replace_file.h"
 #include "engine/playback/view.h"
+#include "engine/raster/canvas.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -3,8 +3,8 @@
 #include "cli/commands.h"
 
 #include "engine/format/drawing.h"
-#include "engine/playback/host.h"
 #include "engine/format/record.h"
+#include "engine/playback/host.h"
 
 #include <algorithm>
 #include <array>

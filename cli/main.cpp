@@ -14,7 +14,8 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"info", vellograph::cli::RunInfo, "info FILE            header, record count and a count per kind"},
+    {"info", vellograph::cli::RunInfo,
+     "info FILE            header, record count and a count per kind"},
     {"dump", vellograph::cli::RunDump, "dump FILE            every record in force, one per line"},
     {"resave", vellograph::cli::RunResave, "resave IN OUT        load IN and save it to OUT"},
     {"render", vellograph::cli::RunRender,

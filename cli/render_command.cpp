@@ -1,8 +1,8 @@
 // render: play a drawing onto a white surface and write the picture.
-#include "engine/raster/bitmap_file.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/export/export_replay.h"
+#include "engine/raster/bitmap_file.h"
 
 #include <algorithm>
 #include <new>

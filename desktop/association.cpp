@@ -1,8 +1,8 @@
 // Registering Vellograph as a handler of .vlgf drawings, and removing that registration.
 #include "desktop/association.h"
 
-#include "engine/io/error.h"
 #include "desktop/shell_notify.h"
+#include "engine/io/error.h"
 
 #include <utility>
 

@@ -3,10 +3,10 @@
 
 #include "desktop/association.h"
 #include "desktop/desktop_entry.h"
-#include "engine/format/drawing.h"
-#include "engine/io/error.h"
 #include "desktop/registry_xdg.h"
 #include "desktop/xdg_files.h"
+#include "engine/format/drawing.h"
+#include "engine/io/error.h"
 #include "engine/io/replace_file.h"
 
 #include <QFile>

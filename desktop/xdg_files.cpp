@@ -114,7 +114,7 @@ std::string FindProgram(std::string_view name) {
             continue;
         }
         const std::string candidate = dir + "/" + std::string(name);
-        struct stat info{};
+        struct stat info {};
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             access(candidate.c_str(), X_OK) == 0) {
             return candidate;

@@ -1,9 +1,9 @@
 // Fuzz target: arbitrary bytes loaded as a drawing file and played onto a
 // small canvas under a view taken from the input.
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/host.h"
 #include "engine/playback/render.h"
+#include "engine/raster/canvas.h"
 #include "tests/support/fake_host.h"
 
 #include <cmath>

@@ -1,10 +1,10 @@
 // Playback without a window for the export commands: no waiting, no messages.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/host.h"
 #include "engine/playback/view.h"
+#include "engine/raster/canvas.h"
 
 #include <cstdint>
 #include <functional>

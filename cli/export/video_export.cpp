@@ -5,8 +5,8 @@
 #include "cli/export/export_replay.h"
 #include "cli/export/ffmpeg_pipe.h"
 #include "cli/export/progress.h"
-#include "engine/playback/render.h"
 #include "engine/io/replace_file.h"
+#include "engine/playback/render.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include "engine/format/drawing.h"
 #include "engine/format/drawing_snapshot.h"
 #include "engine/io/file_io.h"
-#include "engine/playback/host.h"
 #include "engine/io/replace_file.h"
+#include "engine/playback/host.h"
 
 #include <algorithm>
 #include <chrono>

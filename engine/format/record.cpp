@@ -6,11 +6,13 @@ namespace vellograph {
 std::array<std::uint8_t, 2> EncodeNumber(std::int32_t value) {
     // Character arithmetic is 8-bit: the high character wraps from 13312 on.
     const auto v = static_cast<std::uint32_t>(value);
-    return {static_cast<std::uint8_t>(DigitBase + v / 64), static_cast<std::uint8_t>(DigitBase + v % 64)};
+    return {static_cast<std::uint8_t>(DigitBase + v / 64),
+            static_cast<std::uint8_t>(DigitBase + v % 64)};
 }
 
 std::int32_t DecodeNumber(std::uint8_t high, std::uint8_t low) {
-    return (static_cast<std::int32_t>(high) - DigitBase) * 64 + (static_cast<std::int32_t>(low) - DigitBase);
+    return (static_cast<std::int32_t>(high) - DigitBase) * 64 +
+           (static_cast<std::int32_t>(low) - DigitBase);
 }
 
 std::array<std::uint8_t, 4> EncodeColor(TColor color) {
@@ -18,8 +20,10 @@ std::array<std::uint8_t, 4> EncodeColor(TColor color) {
     const std::uint32_t g = (color >> 8) & 0xFF;
     const std::uint32_t b = (color >> 16) & 0xFF;
     const std::uint32_t d1 = (r & 0xC0) / 4 + (g & 0xC0) / 16 + (b & 0xC0) / 64;
-    return {static_cast<std::uint8_t>(DigitBase + d1), static_cast<std::uint8_t>(DigitBase + (r & 0x3F)),
-            static_cast<std::uint8_t>(DigitBase + (g & 0x3F)), static_cast<std::uint8_t>(DigitBase + (b & 0x3F))};
+    return {static_cast<std::uint8_t>(DigitBase + d1),
+            static_cast<std::uint8_t>(DigitBase + (r & 0x3F)),
+            static_cast<std::uint8_t>(DigitBase + (g & 0x3F)),
+            static_cast<std::uint8_t>(DigitBase + (b & 0x3F))};
 }
 
 TColor DecodeColor(const std::array<std::uint8_t, 4>& digits) {
@@ -35,7 +39,8 @@ TColor DecodeColor(const std::array<std::uint8_t, 4>& digits) {
 }
 
 bool IsEndMarker(const TDrawCommand& record) {
-    return record.Letter == CmdEnd && record.Digits[0] == 'E' && record.Digits[1] == 'N' && record.Digits[2] == 'D';
+    return record.Letter == CmdEnd && record.Digits[0] == 'E' && record.Digits[1] == 'N' &&
+           record.Digits[2] == 'D';
 }
 
 TDrawCommand MakeNumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t second) {
@@ -48,6 +53,8 @@ TDrawCommand MakeColorRecord(std::uint8_t letter, TColor color) {
     return {letter, EncodeColor(color), RecordTerminator};
 }
 
-TDrawCommand MakeEndMarker() { return {CmdEnd, {'E', 'N', 'D', '0'}, RecordTerminator}; }
+TDrawCommand MakeEndMarker() {
+    return {CmdEnd, {'E', 'N', 'D', '0'}, RecordTerminator};
+}
 
 } // namespace vellograph

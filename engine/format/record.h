@@ -45,9 +45,15 @@ TColor DecodeColor(const std::array<std::uint8_t, 4>& digits);
 bool IsEndMarker(const TDrawCommand& record);
 
 // X from digits 1-2, Y from digits 3-4.
-inline std::int32_t RecordX(const TDrawCommand& r) { return DecodeNumber(r.Digits[0], r.Digits[1]); }
-inline std::int32_t RecordY(const TDrawCommand& r) { return DecodeNumber(r.Digits[2], r.Digits[3]); }
-inline TColor RecordColor(const TDrawCommand& r) { return DecodeColor(r.Digits); }
+inline std::int32_t RecordX(const TDrawCommand& r) {
+    return DecodeNumber(r.Digits[0], r.Digits[1]);
+}
+inline std::int32_t RecordY(const TDrawCommand& r) {
+    return DecodeNumber(r.Digits[2], r.Digits[3]);
+}
+inline TColor RecordColor(const TDrawCommand& r) {
+    return DecodeColor(r.Digits);
+}
 
 // Builders for well-formed records.
 TDrawCommand MakeNumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t second);

@@ -12,7 +12,8 @@ inline constexpr std::int32_t MaxEncodableNumber = 13311;
 
 // Builds one record from user input and appends it after LastIndex (cutting
 // off any undone tail) or, for Index 0..LastIndex, overwrites that record.
-void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY,
-                std::int32_t index, double scale, double angle, std::uint8_t command);
+void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_t originX,
+                std::int32_t originY, std::int32_t index, double scale, double angle,
+                std::uint8_t command);
 
 } // namespace vellograph

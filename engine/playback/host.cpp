@@ -12,7 +12,9 @@ ConsoleHost defaultHost;
 Host* currentHost = &defaultHost;
 } // namespace
 
-Host& CurrentHost() { return *currentHost; }
+Host& CurrentHost() {
+    return *currentHost;
+}
 
 Host* SetHost(Host* host) {
     Host* previous = currentHost == &defaultHost ? nullptr : currentHost;
@@ -26,9 +28,12 @@ void ConsoleHost::WaitAndProcessMessages(std::uint32_t maxWaitMs) {
 
 std::uint32_t ConsoleHost::TickCount() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void ConsoleHost::ShowMessage(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+void ConsoleHost::ShowMessage(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 } // namespace vellograph

@@ -124,7 +124,8 @@ void DelayMs(std::int32_t ms) {
 
 void RedrawAll(TCanvas& canvas, TAVecImage& drawing, const TViewParams& view) {
     ClearSurface(canvas, ClearColor);
-    RenderDrawing(canvas, drawing, view.OriginX, view.OriginY, 0, drawing.LastIndex, view.Scale, view.Angle);
+    RenderDrawing(canvas, drawing, view.OriginX, view.OriginY, 0, drawing.LastIndex, view.Scale,
+                  view.Angle);
 }
 
 } // namespace vellograph

@@ -2,16 +2,16 @@
 // drawing tools.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/view.h"
+#include "engine/raster/canvas.h"
 
 #include <cstdint>
 
 namespace vellograph {
 
-extern TColor PenColor;    // 0, black
-extern TColor FillColor;   // 0xFFFFFF, white
+extern TColor PenColor;       // 0, black
+extern TColor FillColor;      // 0xFFFFFF, white
 extern std::int32_t PenWidth; // 2
 extern std::int32_t Pace;     // 3: records played between two pumps; at least 1
 extern bool StopRequested;    // false
@@ -50,9 +50,15 @@ void DelayMs(std::int32_t ms);
 
 // The engine side of the playback commands.
 void RedrawAll(TCanvas& canvas, TAVecImage& drawing, const TViewParams& view); // clear + play all
-inline void PlayToEnd() { Pace = PaceToEnd; }
-inline void PlaySlowly() { Pace = PaceSlow; }
-inline void RequestStop() { StopRequested = true; }
+inline void PlayToEnd() {
+    Pace = PaceToEnd;
+}
+inline void PlaySlowly() {
+    Pace = PaceSlow;
+}
+inline void RequestStop() {
+    StopRequested = true;
+}
 
 // Keeps Pace, sets another for one call, and puts it back afterwards.
 class PaceOverride {

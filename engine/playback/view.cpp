@@ -5,7 +5,9 @@
 
 namespace vellograph {
 
-void ResetView(TViewParams& view) { view = DefaultView; }
+void ResetView(TViewParams& view) {
+    view = DefaultView;
+}
 
 std::int32_t TruncToInt32(double value) {
     if (std::isnan(value)) {
@@ -21,10 +23,11 @@ std::int32_t TruncToInt32(double value) {
 }
 
 TViewMapper::TViewMapper(std::int32_t originX, std::int32_t originY, double scale, double angle)
-    : cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX), originY_(originY) {}
+    : cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX),
+      originY_(originY) {}
 
-TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY, double scale,
-                   double angle) {
+TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY,
+                   double scale, double angle) {
     return TViewMapper(originX, originY, scale, angle).map(x, y);
 }
 

@@ -38,7 +38,8 @@ public:
     TPoint map(std::int32_t x, std::int32_t y) const {
         const double xs = x * scale_;
         const double ys = y * scale_;
-        return {TruncToInt32(cos_ * xs + sin_ * ys + originX_), TruncToInt32(-sin_ * xs + cos_ * ys + originY_)};
+        return {TruncToInt32(cos_ * xs + sin_ * ys + originX_),
+                TruncToInt32(-sin_ * xs + cos_ * ys + originY_)};
     }
 
 private:
@@ -51,7 +52,7 @@ private:
 
 // Rotate, scale and shift a drawing point onto the surface; no clipping.
 TPoint MapToScreen(std::int32_t x, std::int32_t y, const TViewParams& view);
-TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY, double scale,
-                   double angle);
+TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY,
+                   double scale, double angle);
 
 } // namespace vellograph

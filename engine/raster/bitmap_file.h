@@ -1,8 +1,8 @@
 // Writing the canvas as a 24-bit Windows bitmap file.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "engine/io/replace_file.h"
+#include "engine/raster/canvas.h"
 
 #include <string>
 

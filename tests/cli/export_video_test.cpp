@@ -1,10 +1,10 @@
 // Replay videos: where the frames fall, what ffmpeg made of them, and runs
 // that fail or are interrupted leaving nothing behind.
 #include "cli/export/export_replay.h"
+#include "cli/export/video_export.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
 #include "tests/support/test_records.h"
-#include "cli/export/video_export.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Registering and removing the .vlgf association, from the registry values to what the desktop
 // sees.
 #include "desktop/association.h"
-#include "tests/desktop/desktop_test_env.h"
-#include "engine/io/error.h"
 #include "desktop/registry_xdg.h"
+#include "engine/io/error.h"
+#include "tests/desktop/desktop_test_env.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The per-user registry store: key path rules, the text file's round trip, and refusals.
-#include "tests/desktop/desktop_test_env.h"
 #include "desktop/registry_xdg.h"
+#include "tests/desktop/desktop_test_env.h"
 
 #include <gtest/gtest.h>
 

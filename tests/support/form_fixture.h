@@ -2,16 +2,16 @@
 // for drawing files, pumps and pixels.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
+#include "engine/playback/render.h"
+#include "engine/raster/canvas.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/scripted_dialogs.h"
 #include "window/form/image_screen.h"
 #include "window/form/main_form.h"
 #include "window/form/pointer_state.h"
-#include "tests/support/fake_host.h"
-#include "window/platform/qt_host.h"
-#include "engine/playback/render.h"
-#include "tests/support/scripted_dialogs.h"
 #include "window/form/views.h"
+#include "window/platform/qt_host.h"
 
 #include <QDeadlineTimer>
 #include <QMenu>

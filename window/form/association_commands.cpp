@@ -12,7 +12,8 @@ void TMainForm::MMAssociateExtClick() {
 }
 
 void TMainForm::MMDelAssociateExtClick() {
-    if (Dialogs().Confirm("Действительно хотите ПЕРЕСТАТЬ открывать этой программой файлы *.VLGF ?")) {
+    if (Dialogs().Confirm(
+            "Действительно хотите ПЕРЕСТАТЬ открывать этой программой файлы *.VLGF ?")) {
         RemoveExtensionAssociation();
     }
 }

@@ -2,9 +2,9 @@
 #include "window/form/main_form.h"
 
 #include "engine/format/drawing.h"
+#include "engine/playback/render.h"
 #include "window/form/file_messages.h"
 #include "window/form/image_screen.h"
-#include "engine/playback/render.h"
 #include "window/form/views.h"
 
 #include <QTimer>

@@ -1,15 +1,15 @@
 // The main window: its components and wiring, start-up, Esc, "Выход" and "О программе".
 #include "window/form/main_form.h"
 
-#include "window/pickers/canvas_image.h"
 #include "engine/format/drawing.h"
+#include "engine/playback/render.h"
 #include "window/form/guarded.h"
 #include "window/form/image_screen.h"
-#include "window/panels/panel_parts.h"
 #include "window/form/pointer_state.h"
-#include "window/platform/qt_host.h"
-#include "engine/playback/render.h"
 #include "window/form/views.h"
+#include "window/panels/panel_parts.h"
+#include "window/pickers/canvas_image.h"
+#include "window/platform/qt_host.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // TMainForm: the one window, its components and its event handlers.
 #pragma once
 
-#include "window/platform/dialogs.h"
 #include "engine/format/drawing.h"
+#include "window/platform/dialogs.h"
 
 #include <QWidget>
 

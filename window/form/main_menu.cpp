@@ -1,9 +1,7 @@
 // The popup menu: its items in order, and the rule that enables them.
 #include "window/form/main_form.h"
 
-
 #include <QMenu>
-
 
 namespace vellograph {
 

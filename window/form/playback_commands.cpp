@@ -1,8 +1,8 @@
 // The playback commands of the menu: "Перерисовать", "В конец", "Медленно", "СТОП".
 #include "window/form/main_form.h"
 
-#include "window/form/image_screen.h"
 #include "engine/playback/render.h"
+#include "window/form/image_screen.h"
 #include "window/form/views.h"
 
 namespace vellograph {

@@ -1,9 +1,9 @@
 // "Сохранить скрин как...": the surface's whole picture as a Windows bitmap file.
 #include "window/form/main_form.h"
 
-#include "engine/raster/bitmap_file.h"
 #include "engine/format/drawing.h"
 #include "engine/io/error.h"
+#include "engine/raster/bitmap_file.h"
 #include "window/form/file_messages.h"
 #include "window/form/image_screen.h"
 

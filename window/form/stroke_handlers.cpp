@@ -2,10 +2,10 @@
 // pointer state they keep.
 #include "window/form/main_form.h"
 
-#include "window/form/image_screen.h"
-#include "window/form/pointer_state.h"
 #include "engine/format/recording.h"
 #include "engine/playback/render.h"
+#include "window/form/image_screen.h"
+#include "window/form/pointer_state.h"
 #include "window/form/views.h"
 
 #include <QFrame>

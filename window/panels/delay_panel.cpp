@@ -1,11 +1,11 @@
 // The delay panel: records a pause that playback holds when it reaches it.
 #include "window/panels/undo_panel.h"
 
-#include "window/form/guarded.h"
-#include "window/panels/int_conversion.h"
-#include "window/form/main_form.h"
-#include "window/panels/panel_parts.h"
 #include "engine/format/recording.h"
+#include "window/form/guarded.h"
+#include "window/form/main_form.h"
+#include "window/panels/int_conversion.h"
+#include "window/panels/panel_parts.h"
 
 #include <QFrame>
 #include <QLineEdit>

@@ -3,13 +3,13 @@
 #include "window/form/main_form.h"
 
 #include "engine/format/drawing.h"
+#include "engine/playback/render.h"
 #include "window/form/guarded.h"
 #include "window/form/image_screen.h"
-#include "window/panels/panel_parts.h"
 #include "window/form/pointer_state.h"
-#include "engine/playback/render.h"
-#include "window/panels/view_fit.h"
 #include "window/form/views.h"
+#include "window/panels/panel_parts.h"
+#include "window/panels/view_fit.h"
 
 #include <QFrame>
 #include <QLocale>

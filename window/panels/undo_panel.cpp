@@ -1,11 +1,11 @@
 // The undo/redo panel: steps LastIndex back and forth and repaints to match.
 #include "window/panels/undo_panel.h"
 
-#include "window/form/guarded.h"
-#include "window/panels/int_conversion.h"
-#include "window/form/main_form.h"
-#include "window/panels/panel_parts.h"
 #include "engine/playback/render.h"
+#include "window/form/guarded.h"
+#include "window/form/main_form.h"
+#include "window/panels/int_conversion.h"
+#include "window/panels/panel_parts.h"
 
 #include <QFrame>
 #include <QLineEdit>

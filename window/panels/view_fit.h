@@ -1,9 +1,9 @@
 // Fitting the view to a drawing's bounding box, and the page frame outline.
 #pragma once
 
-#include "engine/raster/canvas.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/view.h"
+#include "engine/raster/canvas.h"
 
 #include <array>
 #include <string>

@@ -16,20 +16,24 @@ constexpr TColor Rgb(std::int32_t r, std::int32_t g, std::int32_t b) {
 // Bottom row, columns 9 to 24: pure colours with red changing fastest, first
 // at levels 0/255, then at 0/127 (column 20 is orange, not olive).
 constexpr std::array<TColor, 16> PureColors = {
-    Rgb(0, 0, 0),     Rgb(255, 0, 0),   Rgb(0, 255, 0),   Rgb(255, 255, 0),   Rgb(0, 0, 255),   Rgb(255, 0, 255),
-    Rgb(0, 255, 255), Rgb(255, 255, 255), Rgb(0, 0, 0),   Rgb(127, 0, 0),     Rgb(0, 127, 0),   Rgb(255, 127, 0),
-    Rgb(0, 0, 127),   Rgb(127, 0, 127), Rgb(0, 127, 127), Rgb(127, 127, 127)};
+    Rgb(0, 0, 0),   Rgb(255, 0, 0),   Rgb(0, 255, 0),   Rgb(255, 255, 0),
+    Rgb(0, 0, 255), Rgb(255, 0, 255), Rgb(0, 255, 255), Rgb(255, 255, 255),
+    Rgb(0, 0, 0),   Rgb(127, 0, 0),   Rgb(0, 127, 0),   Rgb(255, 127, 0),
+    Rgb(0, 0, 127), Rgb(127, 0, 127), Rgb(0, 127, 127), Rgb(127, 127, 127)};
 
 } // namespace
 
-std::int32_t ChannelLevel(int n) { return std::min(32 * n, 255); }
+std::int32_t ChannelLevel(int n) {
+    return std::min(32 * n, 255);
+}
 
 void BuildPalette() {
     // 3 x 3 blocks of 9 x 9 cells: red grows to the right and green downwards
     // inside a block; each block has one blue level.
     for (int c = 0; c < PaletteColumns; ++c) {
         for (int r = 0; r < PaletteColumns; ++r) {
-            PaletteColors[c][r] = Rgb(ChannelLevel(c % 9), ChannelLevel(r % 9), ChannelLevel(3 * (r / 9) + c / 9));
+            PaletteColors[c][r] =
+                Rgb(ChannelLevel(c % 9), ChannelLevel(r % 9), ChannelLevel(3 * (r / 9) + c / 9));
         }
     }
     const int bottom = PaletteRows - 1;
@@ -43,7 +47,8 @@ void BuildPalette() {
     // Columns 25 and 26 are the indicator cells; their entries stay as they are.
 }
 
-void DrawSwatch(TCanvas& canvas, std::uint8_t w, std::uint8_t h, std::int32_t x, std::int32_t y, TColor color) {
+void DrawSwatch(TCanvas& canvas, std::uint8_t w, std::uint8_t h, std::int32_t x, std::int32_t y,
+                TColor color) {
     canvas.setPenWidth(1);
     canvas.setPenColor(color);
     for (std::int32_t i = 0; i < h; ++i) {
@@ -52,8 +57,8 @@ void DrawSwatch(TCanvas& canvas, std::uint8_t w, std::uint8_t h, std::int32_t x,
     }
 }
 
-void DrawRectOutline(TCanvas& canvas, std::int32_t w, std::int32_t h, std::int32_t x, std::int32_t y,
-                     TColor color) {
+void DrawRectOutline(TCanvas& canvas, std::int32_t w, std::int32_t h, std::int32_t x,
+                     std::int32_t y, TColor color) {
     canvas.setPenWidth(1);
     canvas.setPenColor(color);
     canvas.moveTo(x, y);
@@ -70,7 +75,8 @@ void DrawPalette(TCanvas& canvas) {
                        PaletteCellPitch * r + 2, PaletteColors[c][r]);
         }
     }
-    DrawRectOutline(canvas, PalettePictureWidth - 1, PalettePictureHeight - 1, 0, 0, PaletteFrameColor);
+    DrawRectOutline(canvas, PalettePictureWidth - 1, PalettePictureHeight - 1, 0, 0,
+                    PaletteFrameColor);
 }
 
 void DrawPaletteGrid(TCanvas& canvas) {

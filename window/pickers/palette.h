@@ -30,9 +30,10 @@ extern std::array<std::array<TColor, PaletteRows>, PaletteColumns> PaletteColors
 std::int32_t ChannelLevel(int n);
 
 void BuildPalette();
-void DrawSwatch(TCanvas& canvas, std::uint8_t w, std::uint8_t h, std::int32_t x, std::int32_t y, TColor color);
-void DrawRectOutline(TCanvas& canvas, std::int32_t w, std::int32_t h, std::int32_t x, std::int32_t y,
-                     TColor color);
+void DrawSwatch(TCanvas& canvas, std::uint8_t w, std::uint8_t h, std::int32_t x, std::int32_t y,
+                TColor color);
+void DrawRectOutline(TCanvas& canvas, std::int32_t w, std::int32_t h, std::int32_t x,
+                     std::int32_t y, TColor color);
 void DrawPalette(TCanvas& canvas);
 void DrawPaletteGrid(TCanvas& canvas);
 

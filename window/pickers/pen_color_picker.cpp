@@ -1,11 +1,11 @@
 // The pen colour picker: a palette grid whose hovered cell is framed and
 // shown in both indicators; a click picks the pen or fill colour.
-#include "window/pickers/canvas_image.h"
-#include "window/form/guarded.h"
-#include "window/form/main_form.h"
-#include "window/pickers/palette.h"
 #include "engine/format/recording.h"
 #include "engine/playback/render.h"
+#include "window/form/guarded.h"
+#include "window/form/main_form.h"
+#include "window/pickers/canvas_image.h"
+#include "window/pickers/palette.h"
 
 namespace vellograph {
 

@@ -1,12 +1,12 @@
 // The pen width picker: the pointer's position over it sets PenWidth, a
 // click records the width.
-#include "window/pickers/canvas_image.h"
-#include "window/form/guarded.h"
-#include "window/form/main_form.h"
-#include "window/pickers/pen_width_picture.h"
 #include "engine/format/recording.h"
 #include "engine/playback/render.h"
+#include "window/form/guarded.h"
+#include "window/form/main_form.h"
 #include "window/form/views.h"
+#include "window/pickers/canvas_image.h"
+#include "window/pickers/pen_width_picture.h"
 
 namespace vellograph {
 

@@ -1,9 +1,9 @@
 // Drawing files: what a save writes, what a load makes of every file shape,
 // and the pump cadence of a long load.
 #include "engine/format/drawing.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Loading under faults: files that shrink or grow too large, things that are
 // not files, handlers that change the drawing mid-load, and hostile bytes.
 #include "engine/format/drawing.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Saving under faults: size limits, unwritable folders, odd targets, links,
 // permission bits, and readers that hold the old file open.
 #include "engine/format/drawing.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 

@@ -3,15 +3,15 @@
 // of one file the later one wins.
 #include "engine/format/drawing.h"
 #include "engine/format/recording.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
-#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
 #include <set>
+#include <utility>
 
 using namespace vellograph;
 using namespace vellograph::test;

@@ -9,7 +9,7 @@ TEST(NumberCodec, WorkedEncodings) {
     const struct {
         std::int32_t value;
         std::uint8_t high, low;
-    } cases[] = {{0, 0x30, 0x30}, {2, 0x30, 0x32}, {100, 0x31, 0x54}, {200, 0x33, 0x38},
+    } cases[] = {{0, 0x30, 0x30},    {2, 0x30, 0x32},    {100, 0x31, 0x54},   {200, 0x33, 0x38},
                  {4095, 0x6F, 0x6F}, {5000, 0x7E, 0x38}, {10000, 0xCC, 0x40}, {13312, 0x00, 0x30}};
     for (const auto& c : cases) {
         const auto e = EncodeNumber(c.value);

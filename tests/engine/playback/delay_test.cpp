@@ -1,6 +1,6 @@
 // DelayMs: how long it waits, across a wrap of the tick counter, without spinning.
-#include "tests/support/fake_host.h"
 #include "engine/playback/render.h"
+#include "tests/support/fake_host.h"
 
 #include <gtest/gtest.h>
 

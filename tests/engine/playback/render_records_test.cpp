@@ -1,6 +1,6 @@
 // What each record does to the globals, the pen and the surface.
-#include "tests/support/fake_host.h"
 #include "engine/playback/render.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/test_records.h"
 
 #include <gtest/gtest.h>

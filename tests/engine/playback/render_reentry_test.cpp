@@ -1,6 +1,6 @@
 // Playback while pump handlers change the drawing, and repeatable pictures.
-#include "tests/support/fake_host.h"
 #include "engine/playback/render.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/test_records.h"
 
 #include <gtest/gtest.h>

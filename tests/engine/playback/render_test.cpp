@@ -1,6 +1,6 @@
 // Playback order: the range, the pump cadence, stop requests and end markers.
-#include "tests/support/fake_host.h"
 #include "engine/playback/render.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/test_records.h"
 
 #include <gtest/gtest.h>

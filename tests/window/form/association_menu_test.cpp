@@ -8,10 +8,13 @@ namespace {
 // Counts what reaches the registry; refuses every value write when asked to.
 class CountingRegistry : public Registry {
 public:
-    explicit CountingRegistry(int& calls, bool refuseWrites) : calls_(calls), refuse_(refuseWrites) {}
+    explicit CountingRegistry(int& calls, bool refuseWrites)
+        : calls_(calls), refuse_(refuseWrites) {}
     void SetRoot(RegistryRoot) override { ++calls_; }
     bool OpenKey(std::string_view, bool) override { return ++calls_ > 0; }
-    bool WriteString(std::string_view, std::string_view) override { return ++calls_ > 0 && !refuse_; }
+    bool WriteString(std::string_view, std::string_view) override {
+        return ++calls_ > 0 && !refuse_;
+    }
     std::vector<std::string> SubKeyNames() override { return ++calls_, std::vector<std::string>{}; }
     bool DeleteKey(std::string_view) override { return ++calls_ > 0; }
     void CloseKey() override { ++calls_; }
@@ -51,8 +54,9 @@ TEST_F(AssociationMenuTest, CancelTouchesNeitherRegistryNorShell) {
     form->MMAssociateExt->trigger();
     form->MMDelAssociateExt->trigger();
     EXPECT_EQ(dialogs.Confirmations,
-              (std::vector<std::string>{"Действительно хотите открывать этой программой файлы *.VLGF ?",
-                                        "Действительно хотите ПЕРЕСТАТЬ открывать этой программой файлы *.VLGF ?"}));
+              (std::vector<std::string>{
+                  "Действительно хотите открывать этой программой файлы *.VLGF ?",
+                  "Действительно хотите ПЕРЕСТАТЬ открывать этой программой файлы *.VLGF ?"}));
     EXPECT_EQ(opened + registryCalls + notifications, 0);
     EXPECT_TRUE(dialogs.Messages.empty());
 }
@@ -76,7 +80,8 @@ TEST_F(AssociationMenuTest, ARefusedWriteReachesTheErrorBoxAndSkipsTheNotificati
     dialogs.ConfirmAnswers = {true};
     form->MMAssociateExt->trigger();
     // A closing quote sorts before the full stop, so none is added.
-    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Failed to set data for 'Vellograph3.vlgf'"});
+    EXPECT_EQ(dialogs.Errors,
+              std::vector<std::string>{"Failed to set data for 'Vellograph3.vlgf'"});
     EXPECT_EQ(notifications, 0);
 }
 

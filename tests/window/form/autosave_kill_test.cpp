@@ -1,7 +1,7 @@
 // Killing the program at any moment of an autosave leaves the temporary file
 // whole: the drawing before or the drawing after, never a mix or nothing.
-#include "tests/window/form/autosave_drawings.h"
 #include "tests/support/file_fixture.h"
+#include "tests/window/form/autosave_drawings.h"
 
 #include <QTemporaryDir>
 

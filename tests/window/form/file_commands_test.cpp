@@ -1,7 +1,7 @@
 // The file commands from the menu: what each one asks, writes, shows, and
 // which state it keeps.
-#include "window/pickers/canvas_image.h"
 #include "tests/support/file_fixture.h"
+#include "window/pickers/canvas_image.h"
 
 #include <QPushButton>
 

@@ -1,7 +1,7 @@
 // The delay panel's records, and the layout of both small panels.
-#include "window/pickers/canvas_image.h"
 #include "tests/support/form_fixture.h"
 #include "window/panels/panel_parts.h"
+#include "window/pickers/canvas_image.h"
 #include "window/platform/qt_dialogs.h"
 
 #include <QCheckBox>

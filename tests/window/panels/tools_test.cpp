@@ -1,13 +1,13 @@
 // The pickers' pictures, the integer reading of the panel fields, and the fit.
+#include "engine/format/recording.h"
 #include "engine/io/error.h"
 #include "engine/playback/host.h"
+#include "engine/playback/render.h"
 #include "tests/support/fake_host.h"
 #include "window/panels/int_conversion.h"
+#include "window/panels/view_fit.h"
 #include "window/pickers/palette.h"
 #include "window/pickers/pen_width_picture.h"
-#include "engine/format/recording.h"
-#include "engine/playback/render.h"
-#include "window/panels/view_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -46,19 +46,29 @@ TEST(StrToInt, AcceptsTheIntegerForms) {
     const struct {
         const char* text;
         std::int32_t value;
-    } cases[] = {{"256", 256},       {" 42", 42},         {"+7", 7},         {"-3", -3},
-                 {"$FF", 255},       {"0x1f", 31},        {"0X1F", 31},      {"$FFFFFFFF", -1},
-                 {"$000000010", 16}, {"-$10", -16},       {"2147483647", INT32_MAX},
-                 {"-2147483648", INT32_MIN}, {"00012", 12}};
+    } cases[] = {{"256", 256},
+                 {" 42", 42},
+                 {"+7", 7},
+                 {"-3", -3},
+                 {"$FF", 255},
+                 {"0x1f", 31},
+                 {"0X1F", 31},
+                 {"$FFFFFFFF", -1},
+                 {"$000000010", 16},
+                 {"-$10", -16},
+                 {"2147483647", INT32_MAX},
+                 {"-2147483648", INT32_MIN},
+                 {"00012", 12}};
     for (const auto& c : cases) {
         EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
     }
 }
 
 TEST(StrToInt, RejectsEverythingElseWithTheEnteredText) {
-    for (const char* text : {"2147483648", "-2147483649", "12 ", "", " ", "1e3", "abc", "$", "0x", "+-1",
-                             "$123456789", "12a", "0x1g", "Шаг"}) {
-        EXPECT_EQ(ErrorOf(text), "'" + std::string(text) + "' is not a valid integer value") << text;
+    for (const char* text : {"2147483648", "-2147483649", "12 ", "", " ", "1e3", "abc", "$", "0x",
+                             "+-1", "$123456789", "12a", "0x1g", "Шаг"}) {
+        EXPECT_EQ(ErrorOf(text), "'" + std::string(text) + "' is not a valid integer value")
+            << text;
     }
 }
 
@@ -69,11 +79,21 @@ TEST(Palette, CellsFollowTheBlockRuleAndTheBottomRow) {
     const struct {
         int c, r;
         TColor color;
-    } cases[] = {{8, 0, rgb(255, 0, 0)},      {0, 8, rgb(0, 255, 0)},       {9, 0, rgb(0, 0, 32)},
-                 {18, 18, rgb(0, 0, 255)},    {26, 26, rgb(255, 255, 255)}, {13, 4, rgb(128, 128, 32)},
-                 {0, 27, 0},                  {4, 27, rgb(128, 128, 128)},  {8, 27, rgb(255, 255, 255)},
-                 {12, 27, rgb(255, 255, 0)},  {16, 27, rgb(255, 255, 255)}, {18, 27, rgb(127, 0, 0)},
-                 {20, 27, rgb(255, 127, 0)},  {24, 27, rgb(127, 127, 127)}, {25, 27, 0},
+    } cases[] = {{8, 0, rgb(255, 0, 0)},
+                 {0, 8, rgb(0, 255, 0)},
+                 {9, 0, rgb(0, 0, 32)},
+                 {18, 18, rgb(0, 0, 255)},
+                 {26, 26, rgb(255, 255, 255)},
+                 {13, 4, rgb(128, 128, 32)},
+                 {0, 27, 0},
+                 {4, 27, rgb(128, 128, 128)},
+                 {8, 27, rgb(255, 255, 255)},
+                 {12, 27, rgb(255, 255, 0)},
+                 {16, 27, rgb(255, 255, 255)},
+                 {18, 27, rgb(127, 0, 0)},
+                 {20, 27, rgb(255, 127, 0)},
+                 {24, 27, rgb(127, 127, 127)},
+                 {25, 27, 0},
                  {26, 27, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(PaletteColors[c.c][c.r], c.color) << c.c << "," << c.r;
@@ -84,7 +104,7 @@ TEST(Palette, HitTestClampsToTheGrid) {
     const struct {
         int x, y;
         PaletteCell cell;
-    } cases[] = {{0, 0, {0, 0}},   {1, 1, {0, 0}},     {2, 2, {0, 0}},      {14, 14, {0, 0}},
+    } cases[] = {{0, 0, {0, 0}},   {1, 1, {0, 0}},       {2, 2, {0, 0}},      {14, 14, {0, 0}},
                  {15, 15, {1, 1}}, {353, 366, {26, 27}}, {-50, 9999, {0, 27}}};
     for (const auto& c : cases) {
         EXPECT_EQ(PaletteHitTest(c.x, c.y), c.cell) << c.x << "," << c.y;
@@ -98,16 +118,19 @@ TEST(Palette, PictureMatchesTheLayoutWorkedOutByHand) {
     DrawPaletteGrid(canvas);
     DrawRectOutline(canvas, 13, 13, 13 * 5 + 1, 13 * 7 + 1, PaletteHighlightColor);
     DrawPaletteGrid(canvas); // a later hover removes the highlight ...
-    DrawRectOutline(canvas, 13, 13, 13 * 2 + 1, 13 * 3 + 1, PaletteHighlightColor); // ... and frames (2, 3)
+    DrawRectOutline(canvas, 13, 13, 13 * 2 + 1, 13 * 3 + 1,
+                    PaletteHighlightColor); // ... and frames (2, 3)
     for (int y = 0; y < PalettePictureHeight; ++y) {
         for (int x = 0; x < PalettePictureWidth; ++x) {
             TColor expected;
-            const bool onFrame = x == 0 || y == 0 || x == PalettePictureWidth - 1 || y == PalettePictureHeight - 1;
+            const bool onFrame =
+                x == 0 || y == 0 || x == PalettePictureWidth - 1 || y == PalettePictureHeight - 1;
             const bool onGrid = (x - 1) % 13 == 0 || (y - 1) % 13 == 0;
             const bool onHighlight = x >= 27 && x <= 40 && y >= 40 && y <= 53 &&
                                      (x == 27 || x == 40 || y == 40 || y == 53);
             if (x == 352 && y == 365) {
-                expected = 0xFFFFFF; // no grid line reaches this corner: each leaves out its end point
+                expected =
+                    0xFFFFFF; // no grid line reaches this corner: each leaves out its end point
             } else if (onFrame) {
                 expected = PaletteFrameColor;
             } else if (onHighlight) {
@@ -125,7 +148,8 @@ TEST(Palette, PictureMatchesTheLayoutWorkedOutByHand) {
 TEST(PenWidthPicture, WidthFollowsThePointer) {
     const struct {
         int x, width;
-    } cases[] = {{0, 2}, {64, 2}, {65, 2}, {66, 1}, {67, 1}, {68, 2}, {69, 2}, {100, 18}, {254, 95}, {255, 95}};
+    } cases[] = {{0, 2},  {64, 2}, {65, 2},   {66, 1},   {67, 1},
+                 {68, 2}, {69, 2}, {100, 18}, {254, 95}, {255, 95}};
     for (const auto& c : cases) {
         EXPECT_EQ(PenWidthFromPickerX(c.x, PenWidthPictureWidth), c.width) << c.x;
     }
@@ -143,7 +167,8 @@ TEST(PenWidthPicture, PreviewIsFieldSampleLineAndFrame) {
     for (int y = 0; y < PenWidthPictureHeight; ++y) {
         for (int x = 0; x < PenWidthPictureWidth; ++x) {
             TColor expected = 0xFFFFFF;
-            if (x == 0 || y == 0 || x == PenWidthPictureWidth - 1 || y == PenWidthPictureHeight - 1) {
+            if (x == 0 || y == 0 || x == PenWidthPictureWidth - 1 ||
+                y == PenWidthPictureHeight - 1) {
                 expected = 0;
             } else if (y == 64 && x >= 64) {
                 expected = 0x0000FF;
@@ -159,9 +184,15 @@ TEST(FormatScale, ShortestFormWithFifteenDigits) {
     const struct {
         double value;
         const char* text;
-    } cases[] = {{13.66, "13.66"},          {0.35, "0.35"},           {2, "2"},
-                 {1.0 / 3, "0.333333333333333"}, {0.000001234, "1.234E-6"}, {123456789.123, "123456789.123"},
-                 {0.00001, "0.00001"},      {1e15, "1E15"},           {2.0 / 3 * 1e5, "66666.6666666667"}};
+    } cases[] = {{13.66, "13.66"},
+                 {0.35, "0.35"},
+                 {2, "2"},
+                 {1.0 / 3, "0.333333333333333"},
+                 {0.000001234, "1.234E-6"},
+                 {123456789.123, "123456789.123"},
+                 {0.00001, "0.00001"},
+                 {1e15, "1E15"},
+                 {2.0 / 3 * 1e5, "66666.6666666667"}};
     for (const auto& c : cases) {
         EXPECT_EQ(FormatScale(c.value, "."), c.text) << c.value;
     }
@@ -190,7 +221,8 @@ TEST(ComputeFitView, DegenerateBoxesNeverGiveABadScale) {
     ScopedHost scope(host);
     StopRequested = false;
     const TViewParams start{1366, 768, 5, 6, 0.5, 3.0};
-    for (const auto& points : std::vector<std::vector<std::pair<int, int>>>{{}, {{40, 40}}, {{40, 40}, {40, 40}}}) {
+    for (const auto& points :
+         std::vector<std::vector<std::pair<int, int>>>{{}, {{40, 40}}, {{40, 40}, {40, 40}}}) {
         TViewParams view = start;
         ComputeFitView(view, DrawingWithPoints(points), 1366, 768, ".");
         EXPECT_EQ(view.Scale, start.Scale);
@@ -211,7 +243,8 @@ TEST(ComputeFitView, StopEndsTheScanWithTheBoxSoFar) {
     points.push_back({300, 200}); // index 5002 after the two start records
     TAVecImage drawing = DrawingWithPoints(points);
     drawing.Commands[2] = MakeNumberRecord(CmdMove, 0, 0);
-    drawing.Commands.insert(drawing.Commands.begin() + 3, MakeEndMarker()); // points after an end marker count
+    drawing.Commands.insert(drawing.Commands.begin() + 3,
+                            MakeEndMarker()); // points after an end marker count
     drawing.LastIndex = static_cast<std::int32_t>(drawing.Commands.size()) - 1;
 
     StopRequested = false;
@@ -264,8 +297,7 @@ TEST(ComputeFitView, ChangesDuringTheScanDoNotChangeTheBox) {
         TViewParams view = DefaultView;
         ComputeFitView(view, drawing, 1366, 768, ".");
         EXPECT_EQ(host.pumps, 3); // after records 0, 4096 and 8192
-        EXPECT_EQ(host.messages,
-                  std::vector<std::string>{"X=10 Y=20\nW=110 H=70\nScale=13.66"});
+        EXPECT_EQ(host.messages, std::vector<std::string>{"X=10 Y=20\nW=110 H=70\nScale=13.66"});
     }
 }
 

@@ -1,7 +1,7 @@
 // The pen width and colour pickers driven through the window: what moves
 // and clicks set and record, and the pictures they paint.
-#include "window/pickers/canvas_image.h"
 #include "tests/support/form_fixture.h"
+#include "window/pickers/canvas_image.h"
 #include "window/pickers/palette.h"
 
 using namespace vellograph;
