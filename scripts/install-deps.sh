@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   desktop-file-utils shared-mime-info
+  appstream
+  man-db groff-base
+  bash-completion
   ffmpeg
   clang libclang-rt-14-dev
 )
