@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     // constructed; strokes need every pointer position.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setApplicationName("Vellograph");
+    // Docks and task bars match the windows to the installed entry by it.
+    QGuiApplication::setDesktopFileName(VELLOGRAPH_APP_ID);
 
     TQtDialogs dialogs;
     QtHost host(dialogs);

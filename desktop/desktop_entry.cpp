@@ -91,6 +91,43 @@ std::string EscapeDesktopString(std::string_view text) {
     return out;
 }
 
+std::string ExecProgram(std::string_view exec) {
+    std::string value;
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+        if (exec[i] != '\\' || i + 1 == exec.size()) {
+            value += exec[i];
+            continue;
+        }
+        // Only these are string escapes; any other backslash is the quoting's.
+        const char c = exec[++i];
+        const std::string_view escapes = "s \\\\n\nt\tr\r";
+        const std::size_t at = escapes.find(c);
+        if (at != std::string_view::npos && at % 2 == 0) {
+            value += escapes[at + 1];
+        } else {
+            value += {'\\', c};
+        }
+    }
+    std::size_t i = value.find_first_not_of(' ');
+    std::string program;
+    if (i != std::string::npos && value[i] == '"') {
+        for (++i; i < value.size() && value[i] != '"'; ++i) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                ++i;
+            }
+            program += value[i];
+        }
+    } else if (i != std::string::npos) {
+        program = value.substr(i, value.find(' ', i) - i);
+    }
+    std::string unpercent;
+    for (std::size_t k = 0; k < program.size(); ++k) {
+        unpercent += program[k];
+        k += program.compare(k, 2, "%%") == 0 ? 1 : 0;
+    }
+    return unpercent;
+}
+
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
@@ -177,6 +214,9 @@ std::string FormatDesktopEntry(const DesktopEntry& entry) {
         out += "Icon=" + EscapeDesktopString(entry.icon) + "\n";
     }
     out += "Terminal=false\nCategories=Graphics;\n";
+    if (entry.hidden) {
+        out += "NoDisplay=true\n";
+    }
     out += "MimeType=" + entry.mimeType + ";\n";
     if (!entry.actionName.empty()) {
         out += "Actions=Open;\n\n[Desktop Action Open]\n";

@@ -16,6 +16,10 @@ std::string QuoteExecArgument(std::string_view arg);
 // A value of type string or localestring: \ \n \t \r escaped, a leading blank as \s.
 std::string EscapeDesktopString(std::string_view text);
 
+// The program an Exec value runs, as a launcher reads it: the first
+// argument, with the string escapes, the quoting and %% undone.
+std::string ExecProgram(std::string_view exec);
+
 bool IsValidUtf8(std::string_view text);
 
 // A program path that launchers cannot be trusted with, even quoted: one with
@@ -39,6 +43,7 @@ struct DesktopEntry {
     std::string icon;       // an icon name; none when empty
     std::string mimeType;   // the one type the program opens
     std::string actionName; // the caption of the open action; none when empty
+    bool hidden = false;    // kept out of menus, still offered for its type
 };
 std::string FormatDesktopEntry(const DesktopEntry& entry);
 

@@ -2,7 +2,9 @@
 #include "desktop/shell_notify.h"
 
 #include "desktop/association.h"
+#include "desktop/database_updates.h"
 #include "desktop/desktop_entry.h"
+#include "desktop/installed_entries.h"
 #include "desktop/registry_xdg.h"
 #include "desktop/xdg_files.h"
 #include "engine/format/drawing.h"
@@ -26,7 +28,6 @@ constexpr char MimeTypeName[] = "application/x-vellograph3";
 // is mistaken for (or overwrites) a file of an installed copy.
 constexpr char FileStem[] = "vellograph3-vlgf";
 constexpr char DocumentIconName[] = "vellograph3-vlgf-document";
-constexpr int ToolTimeoutMs = 15000;
 
 struct Registration {
     std::vector<std::string> command;
@@ -118,7 +119,14 @@ std::string PlaceLauncherLink(const Locations& at, const std::string& program) {
 
 void Install(const Locations& at, Registration registration) {
     std::string& program = registration.command.front();
-    if (NeedsLauncherLink(program)) {
+    // Where an installed entry already offers this very program for the
+    // type, a second one would show the program twice in "Open with".
+    const bool offeredAlready = InstalledEntryRuns(program, MimeTypeName, at.desktopEntry);
+    if (offeredAlready) {
+        RemoveFileIfPresent(at.desktopEntry);
+        RemoveFileIfPresent(at.launcherLink);
+        rmdir(at.ownDir.c_str());
+    } else if (NeedsLauncherLink(program)) {
         program = PlaceLauncherLink(at, program);
     } else {
         RemoveFileIfPresent(at.launcherLink);
@@ -128,9 +136,13 @@ void Install(const Locations& at, Registration registration) {
     const std::string documentSvg = Resource(":/vellograph/icons/application-x-vellograph3.svg");
     registration.hasIcon = registration.hasIcon && !appSvg.empty() && !documentSvg.empty();
     if (registration.hasIcon) {
-        WriteOrFail(at.appIcon, appSvg);
+        if (offeredAlready) {
+            RemoveFileIfPresent(at.appIcon);
+        } else {
+            WriteOrFail(at.appIcon, appSvg);
+            appIcon = FileStem;
+        }
         WriteOrFail(at.documentIcon, documentSvg);
-        appIcon = FileStem;
     } else {
         RemoveFileIfPresent(at.appIcon);
         RemoveFileIfPresent(at.documentIcon);
@@ -140,11 +152,15 @@ void Install(const Locations& at, Registration registration) {
                 FormatMimePackage({MimeTypeName, "Vellograph drawing", "Рисунок Vellograph",
                                    registration.hasIcon ? DocumentIconName : "",
                                    std::string("*") + AssociatedExtension, std::string(header)}));
+    if (offeredAlready) {
+        return;
+    }
     // Last, so that the entry never names a type or icon not yet in place.
+    // Hidden: it offers the program for drawings without adding it to menus.
     WriteOrFail(at.desktopEntry,
                 FormatDesktopEntry({"Vellograph", "Draw freehand and play the drawing back",
                                     registration.command, appIcon, MimeTypeName,
-                                    registration.verbCaption}));
+                                    registration.verbCaption, true}));
 }
 
 void Uninstall(const Locations& at) {
@@ -161,16 +177,26 @@ bool IsDirectory(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void RefreshDatabases(const Locations& at) {
+// The databases are rebuilt in the background: each tool may take seconds.
+void RefreshDatabases(const Locations& at, bool reportFailure) {
+    DatabaseUpdate update;
+    update.reportFailure = reportFailure;
     if (IsDirectory(at.mimeDir + "/packages")) {
-        RunProgram("update-mime-database", {at.mimeDir}, ToolTimeoutMs);
+        // Without this database the desktop knows no type of ours at all.
+        update.runs.push_back(
+            {"update-mime-database", FindProgram("update-mime-database"), {at.mimeDir}});
     }
-    if (IsDirectory(at.applicationsDir)) {
-        RunProgram("update-desktop-database", {at.applicationsDir}, ToolTimeoutMs);
+    // Launchers read the entries themselves; this cache only speeds them up.
+    if (const std::string tool = FindProgram("update-desktop-database");
+        !tool.empty() && IsDirectory(at.applicationsDir)) {
+        update.runs.push_back({"update-desktop-database", tool, {at.applicationsDir}});
     }
     // Icon caches are trusted only while they are newer than their theme folder.
     if (IsDirectory(at.hicolorDir)) {
-        utimensat(AT_FDCWD, at.hicolorDir.c_str(), nullptr, 0);
+        update.touchAfter = at.hicolorDir;
+    }
+    if (!update.runs.empty() || !update.touchAfter.empty()) {
+        PostDatabaseUpdate(std::move(update));
     }
 }
 
@@ -182,12 +208,15 @@ void NotifyAssociationsChanged() {
         return;
     }
     const Locations at = LocationsUnder(data);
-    if (auto registration = ReadRegistration()) {
+    auto registration = ReadRegistration();
+    const bool registered = registration.has_value();
+    if (registered) {
         Install(at, std::move(*registration));
     } else {
         Uninstall(at);
     }
-    RefreshDatabases(at);
+    // A removal reports nothing, in the background as well.
+    RefreshDatabases(at, registered);
 }
 
 std::string RunningProgramPath() {

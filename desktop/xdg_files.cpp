@@ -1,19 +1,13 @@
-// Files under the user's XDG data directory: locating it, reading, helper tools.
+// Files under the user's XDG data directory: locating it, reading, finding tools.
 #include "desktop/xdg_files.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace vellograph {
 namespace {
@@ -121,52 +115,6 @@ std::string FindProgram(std::string_view name) {
         }
     }
     return {};
-}
-
-bool RunProgram(std::string_view name, const std::vector<std::string>& args, int timeoutMs) {
-    const std::string program = FindProgram(name);
-    if (program.empty()) {
-        return false;
-    }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd = 0; fd <= 2; ++fd) {
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                         0);
-    }
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return false;
-    }
-    // These tools finish in a fraction of a second; a short sleep between
-    // checks keeps the wait off the processor without a signal handler.
-    int status = 0;
-    const timespec pause{0, 10'000'000};
-    for (int waited = 0;; waited += 10) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        if (done < 0 && errno != EINTR) {
-            return false;
-        }
-        if (waited >= timeoutMs) {
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return false;
-        }
-        nanosleep(&pause, nullptr);
-    }
 }
 
 } // namespace vellograph

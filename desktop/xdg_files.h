@@ -1,4 +1,4 @@
-// Files under the user's XDG data directory: locating it, reading, helper tools.
+// Files under the user's XDG data directory: locating it, reading, finding tools.
 // Writes go through the engine's ReplaceFileContents, like every other file.
 #pragma once
 
@@ -25,10 +25,5 @@ bool RemoveFileIfPresent(const std::string& path);
 
 // The executable of that name on $PATH; empty when there is none.
 std::string FindProgram(std::string_view name);
-
-// Runs a program found on $PATH with the arguments, directly (no shell), its
-// output discarded. Waits at most timeoutMs, then kills it. True when it ran
-// and exited with status 0.
-bool RunProgram(std::string_view name, const std::vector<std::string>& args, int timeoutMs);
 
 } // namespace vellograph

@@ -9,16 +9,19 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   desktop-file-utils shared-mime-info
+  appstream
+  man-db groff-base
+  bash-completion
   ffmpeg
   clang libclang-rt-14-dev
 )
 
+# One query for all of them, so that a run with nothing missing is quick.
+installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${packages[@]}" 2>/dev/null |
+  awk '$1 == "ii" { print $2 }' || true)
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg -s "$p" >/dev/null 2>&1 ||
-     ! dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed'; then
-    missing+=("$p")
-  fi
+  grep -qxF "$p" <<<"$installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -1,6 +1,7 @@
 // Registering and removing the .vlgf association, from the registry values to what the desktop
 // sees.
 #include "desktop/association.h"
+#include "desktop/database_updates.h"
 #include "desktop/registry_xdg.h"
 #include "engine/io/error.h"
 #include "tests/desktop/desktop_test_env.h"
@@ -66,9 +67,12 @@ TEST(Association, DesktopOffersVellographForTheTypeOnlyWhileRegistered) {
     }
 
     AssociateExtension();
+    WaitForDatabaseUpdates();
     EXPECT_EQ(test::MimeTypesInChild({drawing, bare}), ours);
     const std::string entry = ReadFile(desktop.desktopEntry());
     EXPECT_NE(entry.find("\nMimeType=application/x-vellograph3;\n"), std::string::npos) << entry;
+    // Offered for drawings, but no second program in the menus.
+    EXPECT_NE(entry.find("\nNoDisplay=true\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nName=Открыть в Vellograph 3\n"), std::string::npos) << entry;
     if (test::HaveProgram("desktop-file-validate")) {
         const auto check = test::Run({"desktop-file-validate", desktop.desktopEntry()});
@@ -85,7 +89,9 @@ TEST(Association, DesktopOffersVellographForTheTypeOnlyWhileRegistered) {
     }
 
     RemoveExtensionAssociation();
+    WaitForDatabaseUpdates();
     EXPECT_NE(test::MimeTypesInChild({drawing, bare}), ours);
+    EXPECT_TRUE(TakeDatabaseUpdateFailures().empty());
     for (const std::string& file : desktop.registrationFiles()) {
         EXPECT_FALSE(Exists(file)) << file;
     }
@@ -95,9 +101,75 @@ TEST(Association, DesktopOffersVellographForTheTypeOnlyWhileRegistered) {
 TEST(Association, RegisteringTwiceLeavesTheSameState) {
     TempDesktop desktop;
     AssociateExtension();
+    WaitForDatabaseUpdates();
     const auto once = test::Snapshot(desktop.root());
     AssociateExtension();
+    WaitForDatabaseUpdates();
     EXPECT_EQ(test::Snapshot(desktop.root()), once);
+}
+
+TEST(Association, NoOwnEntryWhereAnInstalledOneRunsTheSameProgram) {
+    namespace fs = std::filesystem;
+    TempDesktop desktop;
+    const std::string bin = desktop.root() + "/bin";
+    const std::string program = bin + "/vellograph";
+    test::WriteFile(program, "#!/bin/sh\n");
+    fs::permissions(program, fs::perms::owner_all);
+    fs::create_symlink(program, desktop.root() + "/link to vg");
+    test::WriteFile(bin + "/other", "#!/bin/sh\n");
+    fs::permissions(bin + "/other", fs::perms::owner_all);
+    desktop.setProgramPath(program);
+    setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+    const std::string system = desktop.root() + "/system";
+    setenv("XDG_DATA_DIRS", system.c_str(), 1);
+    struct Case {
+        std::string lines; // of the installed entry, after its group line
+        bool ownEntry;
+    };
+    const std::string types = "MimeType=image/png;application/x-vellograph3;\n";
+    for (const Case& c : {
+             Case{"Exec=vellograph %f\n" + types, false},
+             Case{"Exec=other %f\n" + types, true},
+             Case{"Exec=\"" + desktop.root() + "/link to vg\" %f\n" + types, false},
+             Case{"Exec=vellograph %f\nMimeType=image/png;\n", true},
+             Case{"Exec=" + program + "\n" + types, false},
+             Case{"Exec=vellograph %f\nHidden=true\n" + types, true},
+         }) {
+        test::WriteFile(system + "/applications/graphics/vellograph.desktop",
+                        "[Desktop Entry]\nType=Application\nName=Vellograph\n" + c.lines);
+        AssociateExtension();
+        EXPECT_EQ(Exists(desktop.desktopEntry()), c.ownEntry) << c.lines;
+        // The type is known either way.
+        EXPECT_TRUE(Exists(desktop.mimePackage())) << c.lines;
+    }
+}
+
+TEST(Association, DatabasesAreRebuiltInTheBackgroundAndAFailureIsKeptForTheWindow) {
+    TempDesktop desktop;
+    const std::string bin = desktop.root() + "/bin";
+    const std::string gate = desktop.root() + "/gate";
+    // Waits until the test opens the gate (or 10 s), then fails.
+    test::WriteFile(bin + "/update-mime-database",
+                    "#!/bin/sh\ni=0\nwhile [ ! -e '" + gate + "' ] && [ $i -lt 1000 ]; do\n" +
+                        "  sleep 0.01; i=$((i+1))\ndone\n: > '" + gate +
+                        ".done'\necho 'cannot write the cache: No space left on device' >&2\n" +
+                        "exit 3\n");
+    std::filesystem::permissions(bin + "/update-mime-database", std::filesystem::perms::owner_all);
+    setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+
+    AssociateExtension();
+    EXPECT_FALSE(Exists(gate + ".done")) << "the command waited for the tool";
+    EXPECT_TRUE(Exists(desktop.desktopEntry()));
+    test::WriteFile(gate, "");
+    WaitForDatabaseUpdates();
+    EXPECT_EQ(TakeDatabaseUpdateFailures(),
+              std::vector<std::string>{"Failed to update '" + desktop.data() +
+                                       "/mime': update-mime-database ended with status 3: "
+                                       "cannot write the cache: No space left on device"});
+    // A removal reports nothing, in the background as well.
+    RemoveExtensionAssociation();
+    WaitForDatabaseUpdates();
+    EXPECT_TRUE(TakeDatabaseUpdateFailures().empty());
 }
 
 TEST(Association, RemovalDeletesBothTreesWithWhatOthersAddedAndIsThenANoOp) {
@@ -125,8 +197,10 @@ TEST(Association, RemovalDeletesBothTreesWithWhatOthersAddedAndIsThenANoOp) {
         EXPECT_FALSE(Exists(file)) << file;
     }
 
+    WaitForDatabaseUpdates();
     const auto after = test::Snapshot(desktop.root());
     RemoveExtensionAssociation();
+    WaitForDatabaseUpdates();
     EXPECT_EQ(test::Snapshot(desktop.root()), after);
 }
 

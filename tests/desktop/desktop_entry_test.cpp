@@ -32,7 +32,10 @@ TEST(ExecLine, QuotesByTheDesktopEntryRules) {
     };
     for (const auto& [arg, quoted] : cases) {
         EXPECT_EQ(QuoteExecArgument(arg), quoted) << arg;
+        EXPECT_EQ(ExecProgram(std::string(quoted) + " %f"), arg) << quoted;
     }
+    // Entries written by hand often leave out the string escape's backslash.
+    EXPECT_EQ(ExecProgram(" \"/opt/a\\\"b\" --new %U"), "/opt/a\"b");
 }
 
 TEST(ExecLine, AwkwardProgramPathsGoThroughALink) {

@@ -2,6 +2,7 @@
 #include "tests/desktop/desktop_test_env.h"
 
 #include "desktop/association.h"
+#include "desktop/database_updates.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -42,6 +43,11 @@ TempDesktop::TempDesktop(std::string programPath) {
     };
     fs::create_directories(root_ + "/run");
     fs::permissions(root_ + "/run", fs::perms::owner_all);
+    // Tests may change these two; they are put back too.
+    for (const char* name : {"PATH", "XDG_DATA_DIRS"}) {
+        const char* old = std::getenv(name);
+        savedEnv_[name] = old ? old : std::string("\x01unset");
+    }
     for (const auto& [name, value] : env) {
         const char* old = std::getenv(name.c_str());
         savedEnv_[name] = old ? old : std::string("\x01unset");
@@ -57,6 +63,10 @@ void TempDesktop::setProgramPath(const std::string& programPath) {
 }
 
 TempDesktop::~TempDesktop() {
+    // The databases of this desktop are rebuilt before it goes, and what
+    // failed in them is not left for a later test.
+    WaitForDatabaseUpdates();
+    TakeDatabaseUpdateFailures();
     SetAssociationPlatform(DefaultAssociationPlatform());
     for (const auto& [name, value] : savedEnv_) {
         if (value == "\x01unset") {

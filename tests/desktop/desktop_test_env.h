@@ -8,8 +8,9 @@
 namespace vellograph::test {
 
 // Points HOME and the XDG folders into a new temporary folder, and the
-// association at a made-up program path; everything is put back and the
-// folder removed at the end of the scope.
+// association at a made-up program path; everything (PATH and
+// XDG_DATA_DIRS too) is put back and the folder removed at the end of the
+// scope, once the databases' background updates are over.
 class TempDesktop {
 public:
     explicit TempDesktop(std::string programPath = "/opt/Vellograph Test/vellograph");

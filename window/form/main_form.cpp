@@ -1,6 +1,7 @@
 // The main window: its components and wiring, start-up, Esc, "Выход" and "О программе".
 #include "window/form/main_form.h"
 
+#include "desktop/database_updates.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/render.h"
 #include "window/form/guarded.h"
@@ -46,6 +47,12 @@ TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> a
     CreateComponents();
     CreateMenu();
     WireCommands();
+    // A failure of the desktop's databases rebuilt in the background comes
+    // on another thread; the error box shows it from the event queue.
+    databaseUpdates_ = std::make_unique<DatabaseUpdateListener>([this] {
+        QMetaObject::invokeMethod(this, Guarded(this, &TMainForm::ShowDatabaseUpdateFailures),
+                                  Qt::QueuedConnection);
+    });
     // Key preview: Esc reaches FormKeyDown whichever control has the focus.
     qApp->installEventFilter(this);
     if (host_) {

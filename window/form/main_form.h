@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ class QTimer;
 
 namespace vellograph {
 
+class DatabaseUpdateListener;
 class QtHost;
 class TCanvasImage;
 class TImageScreen;
@@ -147,6 +149,9 @@ public:
     void MMClearTempClick();
     void MMAssociateExtClick();
     void MMDelAssociateExtClick();
+    // Shows in the error box why a background rebuild of the desktop's
+    // databases after "Привязать расширение *.vlgf" failed.
+    void ShowDatabaseUpdateFailures();
     void MMTranspFormClick();
     void MMPanelRotNScalClick();
     void Timer1Timer();
@@ -265,6 +270,8 @@ private:
     bool loadCursorShown_ = false;
     // The left press came while a load read: the stroke records nothing.
     bool strokeHeldBack_ = false;
+    // Last, so that it goes first: no failure is announced to a window half gone.
+    std::unique_ptr<DatabaseUpdateListener> databaseUpdates_;
 };
 
 } // namespace vellograph

@@ -1,6 +1,9 @@
 // The association commands from the menu: the questions, Cancel, and the error box.
 #include "desktop/association.h"
+#include "desktop/database_updates.h"
 #include "tests/support/form_fixture.h"
+
+#include <QCoreApplication>
 
 namespace vellograph {
 namespace {
@@ -83,6 +86,29 @@ TEST_F(AssociationMenuTest, ARefusedWriteReachesTheErrorBoxAndSkipsTheNotificati
     EXPECT_EQ(dialogs.Errors,
               std::vector<std::string>{"Failed to set data for 'Vellograph3.vlgf'"});
     EXPECT_EQ(notifications, 0);
+}
+
+TEST_F(AssociationMenuTest, ADatabaseThatFailsInTheBackgroundReachesTheErrorBoxLater) {
+    UsePlatform(false);
+    AssociationPlatform platform = SetAssociationPlatform(DefaultAssociationPlatform());
+    platform.notifyShell = [] {
+        PostDatabaseUpdate(
+            {{{"update-mime-database",
+               "/bin/sh",
+               {"-c", "echo 'No space left on device' >&2; exit 1", "/home/u/mime"}}},
+             "",
+             true});
+    };
+    SetAssociationPlatform(platform);
+    MakeForm();
+    dialogs.ConfirmAnswers = {true};
+    form->MMAssociateExt->trigger();
+    EXPECT_TRUE(dialogs.Errors.empty()) << "the command waited for the update";
+    WaitForDatabaseUpdates();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Failed to update '/home/u/mime': "
+                                                       "update-mime-database ended with status 1: "
+                                                       "No space left on device."});
 }
 
 } // namespace

@@ -1,0 +1,22 @@
+// The desktop entries launchers see: whether an installed one already opens drawings with a
+// program.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellograph {
+
+// $XDG_DATA_DIRS as absolute folders, or the default /usr/local/share and /usr/share.
+std::vector<std::string> XdgDataDirs();
+
+// Whether a desktop entry other than `ownEntry` offers `program` for the
+// type: an application entry in $XDG_DATA_HOME/applications or a data
+// folder's, the first of its desktop ID there, not hidden, listing
+// `mimeType`, whose Exec line runs the same file as `program` (by whatever
+// path, name on $PATH or link it names it).
+bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
+                        const std::string& ownEntry);
+
+} // namespace vellograph
