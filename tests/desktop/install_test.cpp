@@ -48,8 +48,8 @@ TEST(Install, PutsAValidDesktopEntryMimePackageIconsAndMetadata) {
     test::TempDesktop desktop;
     const std::string prefix = Install(desktop);
     const std::string share = prefix + "/share";
-    const std::string entry = share + "/applications/org.vellograph.Vellograph.desktop";
-    const std::string metainfo = share + "/metainfo/org.vellograph.Vellograph.metainfo.xml";
+    const std::string entry = share + "/applications/org.example.vellograph.Vellograph.desktop";
+    const std::string metainfo = share + "/metainfo/org.example.vellograph.Vellograph.metainfo.xml";
     for (const std::string& file :
          {prefix + "/bin/vellograph", prefix + "/bin/vellograph-cli", entry, metainfo,
           share + "/mime/packages/vellograph.xml",
