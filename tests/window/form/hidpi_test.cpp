@@ -21,8 +21,7 @@ TEST_F(FormTest, TheSurfaceHasDevicePixelsAndStrokesUseThem) {
     }
 
     // Positions between logical pixels are kept: (50.5, 60.25) is device (101, 121).
-    // The events go to the window, as the window system's do, and reach the
-    // surface through Qt's delivery to the widget under the pointer.
+    // Sent to the window, as the window system's are, for Qt to deliver.
     QWindow* const window = form->windowHandle();
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50.5, 60.25),
                       Screen().mapToGlobal(QPointF(50.5, 60.25)), Qt::LeftButton, Qt::LeftButton,
