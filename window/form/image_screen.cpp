@@ -129,7 +129,16 @@ void TImageScreen::showEvent(QShowEvent* event) {
 }
 
 QPoint TImageScreen::SurfacePoint(const QMouseEvent* event) const {
-    const QPointF device = event->position() * devicePixelRatioF();
+    // On its way from the window to the widget Qt rounds position() to whole
+    // logical pixels, which on a screen scaled 1.5x or 2x drops the device
+    // pixels in between. The position in the window keeps the fraction that
+    // the window system's device pixel gives. An event made up by hand may
+    // carry no window position of its own: one that does not round to
+    // position() is not taken.
+    const QPointF exact = mapFrom(window(), event->scenePosition());
+    const QPointF logical =
+        exact.toPoint() == event->position().toPoint() ? exact : event->position();
+    const QPointF device = logical * devicePixelRatioF();
     return {static_cast<int>(std::lround(device.x())), static_cast<int>(std::lround(device.y()))};
 }
 

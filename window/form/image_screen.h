@@ -36,7 +36,8 @@ public:
     QRegion LastPaintedRegion() const { return lastPainted_; }
 
 signals:
-    // Positions are surface pixels, taken from the event's exact position.
+    // Positions are surface pixels: the device pixel the window system
+    // reported, whatever the scale.
     void MouseDown(Qt::MouseButton button, int x, int y);
     void MouseMove(int x, int y);
     void MouseUp(Qt::MouseButton button, int x, int y);

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # End to end: the real program, on a virtual X server, opens the example house
 # and plays it onto the screen; a screenshot must show its pixels in place.
-# Usage: e2e_xvfb.sh VELLOGRAPH_BINARY examples/house.vlgf   (exit 77: skipped)
+# Then two strokes dragged at device pixels are saved with "Промежуточное
+# сохранение": the file holds exactly those pixels, and the screen is the
+# exact render of the file. A scale factor runs it all on a scaled screen.
+# Usage: e2e_xvfb.sh VELLOGRAPH VELLOGRAPH_CLI examples/house.vlgf [QT_SCALE_FACTOR]
+# (exit 77: skipped)
 set -euo pipefail
 
-for tool in xvfb-run xdotool import convert; do
+for tool in xvfb-run xdotool import convert compare identify; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed"
     exit 77
@@ -15,12 +19,14 @@ if [ "${1:-}" != --inside ]; then
 fi
 shift
 app=$1
-drawing=$2
+cli=$2
+drawing=$(realpath "$3")
 work=$(mktemp -d)
+cd "$work" # where the temporary file is written
 # The tests may run with Qt's offscreen platform chosen; this one needs X.
-env -u QT_QPA_PLATFORM "$app" "$drawing" &
+env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="${4:-1}" "$app" "$drawing" &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "$pid" 2>/dev/null || true; cd /; rm -rf "$work"' EXIT
 
 # Loading reports "Загружено)" in a box before the window shows: answer OK.
 box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vellograph$' | head -n 1)
@@ -56,11 +62,27 @@ for attempt in $(seq 1 40); do
     [ "${got[$i]:-none}" = "$want" ] || failed="$failed
   ($x, $y) $what: ${got[$i]:-none}, expected $want"
   done
-  if [ -z "$failed" ]; then
-    echo "the drawing is on the screen after $attempt screenshots"
-    exit 0
-  fi
+  [ -n "$failed" ] || break
 done
-echo "the screen does not show the drawing:$failed"
-cp "$work/shot.png" "${TMPDIR:-/tmp}/vellograph-e2e-failed.png" && echo "screenshot: ${TMPDIR:-/tmp}/vellograph-e2e-failed.png"
-exit 1
+fail() {
+  echo "$1"
+  cp "$work/shot.png" "${TMPDIR:-/tmp}/vellograph-e2e-failed.png" && echo "screenshot: ${TMPDIR:-/tmp}/vellograph-e2e-failed.png"
+  exit 1
+}
+[ -z "$failed" ] || fail "the screen does not show the drawing:$failed"
+echo "the drawing is on the screen after $attempt screenshots"
+
+# Strokes at device pixels, most of them between logical pixels when scaled;
+# then the menu by keyboard: with a drawing loaded the tenth item saves.
+sent="m 200 200 l 203 206 l 206 213 l 209 219 m 301 301 l 333 345 l 357 311"
+xdotool mousemove 200 200 mousedown 1 mousemove 203 206 mousemove 206 213 mousemove 209 219 \
+  mouseup 1 mousemove 301 301 mousedown 1 mousemove 333 345 mousemove 357 311 mouseup 1 sleep 0.3
+import -window root "$work/shot.png"
+xdotool mousemove 400 300 sleep 0.1 click 3 sleep 0.3 key Down Down Down Down Down Down Down Down Down Down Return
+for _ in $(seq 1 40); do [ -s tempSaved.vlgf.tmp ] && break; sleep 0.25; done
+recorded=$("$cli" dump tempSaved.vlgf.tmp | grep -E '^[0-9]+ [ml] ' | tail -n 7 | cut -d' ' -f2- | paste -sd' ')
+[ "$recorded" = "$sent" ] || fail "strokes recorded: $recorded, sent: $sent"
+"$cli" render tempSaved.vlgf.tmp "$work/render.png" --size "$(identify -format %wx%h "$work/shot.png")"
+differing=$(compare -metric AE "$work/shot.png" "$work/render.png" null: 2>&1 || true)
+[ "$differing" = 0 ] || fail "the screen differs from the render of the file in $differing pixels"
+echo "the strokes were recorded at the device pixels sent, and the screen is their exact render"

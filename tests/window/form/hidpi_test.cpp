@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 using namespace vellograph;
 
@@ -20,18 +21,20 @@ TEST_F(FormTest, TheSurfaceHasDevicePixelsAndStrokesUseThem) {
     }
 
     // Positions between logical pixels are kept: (50.5, 60.25) is device (101, 121).
+    // Sent to the window, as the window system's are, for Qt to deliver.
+    QWindow* const window = form->windowHandle();
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(50.5, 60.25),
                       Screen().mapToGlobal(QPointF(50.5, 60.25)), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
-    QApplication::sendEvent(&Screen(), &press);
+    QApplication::sendEvent(window, &press);
     QMouseEvent move(QEvent::MouseMove, QPointF(100, 60.5),
                      Screen().mapToGlobal(QPointF(100, 60.5)), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
-    QApplication::sendEvent(&Screen(), &move);
+    QApplication::sendEvent(window, &move);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 60.5),
                         Screen().mapToGlobal(QPointF(100, 60.5)), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
-    QApplication::sendEvent(&Screen(), &release);
+    QApplication::sendEvent(window, &release);
 
     const TDrawCommand m = VecImage.Commands[VecImage.LastIndex - 1];
     const TDrawCommand l = VecImage.Commands[VecImage.LastIndex];
