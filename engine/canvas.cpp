@@ -18,15 +18,10 @@ void TCanvas::resize(int width, int height) {
                    0xFFFFFFFFu);
 }
 
-void TCanvas::setPenColor(TColor color) {
-    penColor_ = color & 0xFFFFFF;
-    penPixel_ = toPixel(penColor_);
-}
-
-void TCanvas::setPenWidth(int width) {
+void TCanvas::changePenWidth(int width) {
     width = std::clamp(width, 1, CanvasMaxPenWidth);
     if (width == penWidth_) {
-        return; // the renderer sets the width before every segment
+        return;
     }
     penWidth_ = width;
     if (width <= raster::SharedCapMaxWidth) {

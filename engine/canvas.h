@@ -44,10 +44,19 @@ public:
     const std::uint32_t* bits() const { return pixels_.data(); }
     std::size_t bytesPerLine() const { return static_cast<std::size_t>(width_) * 4; }
 
-    void setPenColor(TColor color);
+    // Inline, like setPenWidth's common case: playback sets both before
+    // every segment.
+    void setPenColor(TColor color) {
+        penColor_ = color & 0xFFFFFF;
+        penPixel_ = toPixel(penColor_);
+    }
     TColor penColor() const { return penColor_; }
     // Width 0 or less acts as 1; above CanvasMaxPenWidth as that width.
-    void setPenWidth(int width);
+    void setPenWidth(int width) {
+        if (width != penWidth_) { // penWidth_ is always in range
+            changePenWidth(width);
+        }
+    }
     int penWidth() const { return penWidth_; }
     void setBrushColor(TColor color);
     TColor brushColor() const { return brushColor_; }
@@ -77,6 +86,7 @@ public:
     }
 
 private:
+    void changePenWidth(int width);
     void thinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     void cap(std::int64_t x, std::int64_t y);
     void body(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);

@@ -7,19 +7,6 @@ namespace vellograph {
 
 void ResetView(TViewParams& view) { view = DefaultView; }
 
-std::int32_t TruncToInt32(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483647.0) {
-        return INT32_MAX;
-    }
-    if (value <= -2147483648.0) {
-        return INT32_MIN;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 TViewMapper::TViewMapper(std::int32_t originX, std::int32_t originY, double scale, double angle)
     : cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX), originY_(originY) {}
 

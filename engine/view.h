@@ -25,8 +25,17 @@ inline constexpr TViewParams DefaultView{1366, 768, 0, 0, 0.0, 1.0};
 void ResetView(TViewParams& view);
 
 // Truncation toward zero, saturated to the signed 32-bit range (NaN gives 0)
-// so that far-off points stay far off instead of wrapping.
-std::int32_t TruncToInt32(double value);
+// so that far-off points stay far off instead of wrapping. Inline: playback
+// maps every record through it.
+inline std::int32_t TruncToInt32(double value) {
+    if (!(value > -2147483648.0)) {
+        return value != value ? 0 : INT32_MIN; // NaN compares false both ways
+    }
+    if (value >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    return static_cast<std::int32_t>(value);
+}
 
 // The forward mapping with its sine and cosine taken once, for loops over
 // many points. Gives exactly what MapToScreen gives.
