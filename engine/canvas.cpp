@@ -16,6 +16,9 @@ void TCanvas::resize(int width, int height) {
     height_ = std::max(height, 0);
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
                    0xFFFFFFFFu);
+    stamps_.clear();
+    stampPixels_.clear();
+    stampSpans_.clear();
 }
 
 void TCanvas::changePenWidth(int width) {
@@ -57,17 +60,21 @@ TColor TCanvas::pixel(std::int32_t x, std::int32_t y) const {
 void TCanvas::lineTo(std::int32_t x, std::int32_t y) {
     const TPoint from = penPos_;
     penPos_ = {x, y};
-    if (pixels_.empty()) {
+    if (pixels_.empty() || paintStamp(from, penPos_)) {
         return;
     }
+    segment(from, penPos_);
+}
+
+void TCanvas::segment(TPoint from, TPoint to) {
     if (penWidth_ <= 1) {
-        thinLine(from.x, from.y, x, y);
+        thinLine(from.x, from.y, to.x, to.y);
         return;
     }
     cap(from.x, from.y);
-    if (from.x != x || from.y != y) {
-        cap(x, y);
-        body(from.x, from.y, x, y);
+    if (from != to) {
+        cap(to.x, to.y);
+        body(from.x, from.y, to.x, to.y);
     }
 }
 
