@@ -1,126 +1,21 @@
 // The border-mode flood fill: the 4-connected region of pixels that are not
-// exactly the border colour, found first and painted afterwards.
+// exactly the border colour; rows wholly in it are painted as they are
+// checked, the rest is found first and painted afterwards.
 #include "canvas.h"
 
 #include "canvas_raster.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace vellograph {
 
 namespace {
 
-constexpr std::uint32_t ColorBits = 0x00FFFFFF;
-
-// The clear reads every pixel of the surface once; left to the hardware
-// prefetcher alone, those loads wait on memory. This far ahead they do not.
-constexpr std::uintptr_t PrefetchBytes = 8192;
-
-// Hints only: an address past the surface is never dereferenced.
-inline void PrefetchAhead(const std::uint32_t* p) {
-    __builtin_prefetch(
-        reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + PrefetchBytes));
-}
-
-// Eight pixels at a time, for processors with AVX2. Elsewhere the compiler
-// would split each operation into scalar ones, so those use raster::Quad.
-typedef std::uint32_t Oct __attribute__((vector_size(32)));
-
-// The row scan and paint for one vector type; instantiated once per target below.
-template <class V>
-__attribute__((always_inline)) inline bool RowHasColorWith(const std::uint32_t* row, std::size_t n,
-                                                           std::uint32_t color) {
-    constexpr std::size_t Lanes = sizeof(V) / sizeof(std::uint32_t);
-    constexpr std::size_t Step = 4 * Lanes;
-    // Unaligned loads that stay in registers; a memcpy into a vector array
-    // goes through the stack.
-    typedef V Unaligned __attribute__((aligned(4), may_alias));
-    V mask, want;
-    for (std::size_t k = 0; k < Lanes; ++k) {
-        mask[k] = ColorBits;
-        want[k] = color;
-    }
-    std::size_t i = 0;
-    for (; i + Step <= n; i += Step) {
-        for (std::size_t line = 0; line < Step; line += 16) {
-            PrefetchAhead(row + i + line);
-        }
-        const Unaligned* q = reinterpret_cast<const Unaligned*>(row + i);
-        const V hits = ((q[0] & mask) == want) | ((q[1] & mask) == want) | ((q[2] & mask) == want) |
-                       ((q[3] & mask) == want);
-        std::uint64_t words[sizeof(V) / 8];
-        std::memcpy(words, &hits, sizeof words);
-        std::uint64_t any = 0;
-        for (const std::uint64_t w : words) {
-            any |= w;
-        }
-        if (any != 0) {
-            return true;
-        }
-    }
-    for (; i < n; ++i) {
-        if ((row[i] & ColorBits) == color) {
-            return true;
-        }
-    }
-    return false;
-}
-
-template <class V>
-__attribute__((always_inline)) inline void PaintRowWith(std::uint32_t* row, std::size_t n,
-                                                        std::uint32_t value) {
-    constexpr std::size_t Lanes = sizeof(V) / sizeof(std::uint32_t);
-    if (((value >> 8) & 0xFFFFFFu) == (value & 0xFFFFFFu)) {
-        std::memset(row, static_cast<int>(value & 0xFFu), n * sizeof value); // white
-        return;
-    }
-    V v;
-    for (std::size_t k = 0; k < Lanes; ++k) {
-        v[k] = value;
-    }
-    std::size_t i = 0;
-    for (; i + Lanes <= n; i += Lanes) {
-        std::memcpy(row + i, &v, sizeof v);
-    }
-    for (; i < n; ++i) {
-        row[i] = value;
-    }
-}
-
-bool RowHasColorSse2(const std::uint32_t* row, std::size_t n, std::uint32_t color) {
-    return RowHasColorWith<raster::Quad>(row, n, color);
-}
-__attribute__((target("avx2"))) bool RowHasColorAvx2(const std::uint32_t* row, std::size_t n,
-                                                     std::uint32_t color) {
-    return RowHasColorWith<Oct>(row, n, color);
-}
-void PaintRowSse2(std::uint32_t* row, std::size_t n, std::uint32_t value) {
-    PaintRowWith<raster::Quad>(row, n, value);
-}
-__attribute__((target("avx2"))) void PaintRowAvx2(std::uint32_t* row, std::size_t n,
-                                                  std::uint32_t value) {
-    PaintRowWith<Oct>(row, n, value);
-}
-
-// The row routines for this processor, chosen on first use: every x86-64 has
-// SSE2, and AVX2 halves the instructions where it is there.
-struct RowRoutines {
-    bool (*hasColor)(const std::uint32_t* row, std::size_t n, std::uint32_t color);
-    void (*paint)(std::uint32_t* row, std::size_t n, std::uint32_t value);
-};
-
-const RowRoutines& Rows() {
-    static const RowRoutines routines = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? RowRoutines{RowHasColorAvx2, PaintRowAvx2}
-                                              : RowRoutines{RowHasColorSse2, PaintRowSse2};
-    }();
-    return routines;
-}
+using raster::ColorBits;
+using raster::RowRoutines;
+using raster::Rows;
 
 // One bit per pixel marking the region found so far.
 class RowBits {
@@ -183,26 +78,25 @@ void TCanvas::floodFillBorder(std::int32_t x, std::int32_t y, TColor border) {
 bool TCanvas::fillWholeRows(std::int32_t seedY, std::uint32_t border) {
     // Rows without a border pixel that touch the seed's row through other such
     // rows lie wholly in the region, so each can be checked and painted in one
-    // go. Without any border pixel that is the whole surface.
+    // pass while it is in the cache. Without any border pixel that is the
+    // whole surface. Where a row holds one, the general search takes over and
+    // finds the blocks painted before it already in the region.
     const std::size_t w = static_cast<std::size_t>(width_);
     const RowRoutines& rows = Rows();
-    auto paintIfClear = [&](std::int32_t y) {
-        std::uint32_t* row = pixels_.data() + static_cast<std::size_t>(y) * w;
-        if (rows.hasColor(row, w, border)) {
-            return false;
-        }
-        rows.paint(row, w, brushPixel_); // while the row is still in the cache
-        return true;
-    };
-    if (!paintIfClear(seedY)) {
+    auto rowAt = [&](std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * w; };
+    // Only the seed's row must be known clear before any of it is painted:
+    // beside a row wholly in the region, every pixel that is not the border
+    // colour is in the region too.
+    if (rows.hasColor(rowAt(seedY), w, border)) {
         return false;
     }
+    rows.paint(rowAt(seedY), w, brushPixel_);
     std::int32_t up = seedY - 1;
-    while (up >= 0 && paintIfClear(up)) {
+    while (up >= 0 && rows.clear(rowAt(up), w, border, brushPixel_)) {
         --up;
     }
     std::int32_t down = seedY + 1;
-    while (down < height_ && paintIfClear(down)) {
+    while (down < height_ && rows.clear(rowAt(down), w, border, brushPixel_)) {
         ++down;
     }
     return up < 0 && down >= height_;
@@ -211,9 +105,8 @@ bool TCanvas::fillWholeRows(std::int32_t seedY, std::uint32_t border) {
 void TCanvas::fillRegion(std::int32_t seedX, std::int32_t seedY, std::uint32_t border) {
     const std::uint32_t* const bits = pixels_.data();
     const std::size_t stride = static_cast<std::size_t>(width_);
-    auto isBorder = [&](std::int32_t x, std::int32_t y) {
-        return (bits[static_cast<std::size_t>(y) * stride + x] & ColorBits) == border;
-    };
+    const RowRoutines& rows = Rows();
+    auto rowAt = [&](std::int32_t y) { return bits + static_cast<std::size_t>(y) * stride; };
     // A maximal run of non-border pixels in a row is wholly inside or wholly
     // outside, so runs are the unit of the search; one bit tells a run seen.
     RowBits seen(width_, height_);
@@ -225,32 +118,27 @@ void TCanvas::fillRegion(std::int32_t seedX, std::int32_t seedY, std::uint32_t b
         if (seen.test(x, y)) {
             continue;
         }
-        std::int32_t x0 = x;
-        while (x0 > 0 && !isBorder(x0 - 1, y)) {
-            --x0;
-        }
-        std::int32_t x1 = x;
-        while (x1 + 1 < width_ && !isBorder(x1 + 1, y)) {
-            ++x1;
-        }
+        const std::uint32_t* row = rowAt(y);
+        const auto x0 = static_cast<std::int32_t>(
+            rows.findBorderBefore(row, static_cast<std::size_t>(x), border) + 1);
+        const auto x1 = static_cast<std::int32_t>(
+            rows.findBorder(row, static_cast<std::size_t>(x) + 1, stride, border) - 1);
         seen.set(x0, x1, y);
         region.push_back({y, x0, x1});
         for (const std::int32_t ny : {y - 1, y + 1}) {
             if (ny < 0 || ny >= height_) {
                 continue;
             }
-            std::int32_t nx = x0;
-            while (nx <= x1) {
-                if (isBorder(nx, ny)) {
-                    ++nx;
-                    continue;
+            // Each run of the row beside this one that this one touches.
+            const std::uint32_t* next = rowAt(ny);
+            const auto stop = static_cast<std::size_t>(x1) + 1;
+            std::size_t nx = rows.findOther(next, static_cast<std::size_t>(x0), stop, border);
+            while (nx < stop) {
+                if (!seen.test(static_cast<std::int32_t>(nx), ny)) {
+                    pending.emplace_back(static_cast<std::int32_t>(nx), ny);
                 }
-                if (!seen.test(nx, ny)) {
-                    pending.emplace_back(nx, ny);
-                }
-                while (nx <= x1 && !isBorder(nx, ny)) {
-                    ++nx;
-                }
+                nx = rows.findBorder(next, nx, stop, border);
+                nx = rows.findOther(next, nx, stop, border);
             }
         }
     }
