@@ -19,9 +19,9 @@ namespace {
 
 constexpr std::int64_t RecordSize = sizeof(TDrawCommand);
 constexpr std::int32_t PumpEvery = 256;
-// Records fetched per read: whole pump groups, small enough to stay in cache
-// on their way into the drawing.
-constexpr std::int32_t ChunkRecords = PumpEvery * 64;
+// Records fetched per read: whole pump groups, 384 KiB, few enough to stay in
+// the cache until they become elements of the drawing.
+constexpr std::int32_t ChunkRecords = PumpEvery * 256;
 
 int activeLoads = 0;
 
