@@ -59,11 +59,12 @@ TColor TCanvas::pixel(std::int32_t x, std::int32_t y) const {
 
 void TCanvas::lineTo(std::int32_t x, std::int32_t y) {
     const TPoint from = penPos_;
-    penPos_ = {x, y};
-    if (pixels_.empty() || paintStamp(from, penPos_)) {
+    const TPoint to{x, y}; // passed on from registers, not read back from penPos_
+    penPos_ = to;
+    if (pixels_.empty() || paintStamp(from, to)) {
         return;
     }
-    segment(from, penPos_);
+    segment(from, to);
 }
 
 void TCanvas::segment(TPoint from, TPoint to) {
