@@ -73,7 +73,8 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
             return;
         }
         const TDrawCommand record = drawing.Commands[static_cast<std::size_t>(i)];
-        switch (record.Letter) {
+        // Strokes are mostly "l" records: a direct branch ahead of the jump table.
+        switch (record.Letter == CmdLine ? CmdLine : record.Letter) {
         case CmdMove: {
             const TPoint p = mapper.map(RecordX(record), RecordY(record));
             canvas.moveTo(p.x, p.y);

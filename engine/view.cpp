@@ -8,7 +8,9 @@ namespace vellograph {
 void ResetView(TViewParams& view) { view = DefaultView; }
 
 TViewMapper::TViewMapper(std::int32_t originX, std::int32_t originY, double scale, double angle)
-    : cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX), originY_(originY) {}
+    : unit_(angle == 0.0 && scale == 1.0), originXi_(originX), originYi_(originY),
+      cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX),
+      originY_(originY) {}
 
 TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY, double scale,
                    double angle) {

@@ -45,12 +45,24 @@ public:
     explicit TViewMapper(const TViewParams& view)
         : TViewMapper(view.OriginX, view.OriginY, view.Scale, view.Angle) {}
     TPoint map(std::int32_t x, std::int32_t y) const {
+        if (unit_) {
+            // Unturned and unscaled, the terms above are whole numbers and zeros,
+            // so the sum in 64 bits is the same value, saturated the same way.
+            return {Saturate(std::int64_t{x} + originXi_), Saturate(std::int64_t{y} + originYi_)};
+        }
         const double xs = x * scale_;
         const double ys = y * scale_;
         return {TruncToInt32(cos_ * xs + sin_ * ys + originX_), TruncToInt32(-sin_ * xs + cos_ * ys + originY_)};
     }
 
 private:
+    static std::int32_t Saturate(std::int64_t v) {
+        return static_cast<std::int32_t>(v < INT32_MIN ? INT32_MIN
+                                                       : (v > INT32_MAX ? INT32_MAX : v));
+    }
+    bool unit_; // angle 0 and scale 1, the default view
+    std::int32_t originXi_;
+    std::int32_t originYi_;
     double cos_;
     double sin_;
     double scale_;
