@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace vellograph::raster {
@@ -226,7 +227,9 @@ FindBorderBeforeAvx2(const std::uint32_t* row, std::size_t x, std::uint32_t bord
 const RowRoutines& Rows() {
     static const RowRoutines routines = [] {
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx2")) {
+        // VELLOGRAPH_NO_AVX2 lets the tests check, on any machine, the
+        // routines that processors without AVX2 run.
+        if (__builtin_cpu_supports("avx2") && std::getenv("VELLOGRAPH_NO_AVX2") == nullptr) {
             return RowRoutines{HasColorAvx2,   PaintAvx2,     ClearAvx2,
                                FindBorderAvx2, FindOtherAvx2, FindBorderBeforeAvx2};
         }
