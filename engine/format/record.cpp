@@ -10,11 +10,6 @@ std::array<std::uint8_t, 2> EncodeNumber(std::int32_t value) {
             static_cast<std::uint8_t>(DigitBase + v % 64)};
 }
 
-std::int32_t DecodeNumber(std::uint8_t high, std::uint8_t low) {
-    return (static_cast<std::int32_t>(high) - DigitBase) * 64 +
-           (static_cast<std::int32_t>(low) - DigitBase);
-}
-
 std::array<std::uint8_t, 4> EncodeColor(TColor color) {
     const std::uint32_t r = color & 0xFF;
     const std::uint32_t g = (color >> 8) & 0xFF;

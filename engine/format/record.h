@@ -34,7 +34,11 @@ inline constexpr std::uint8_t RecordTerminator = 0x0A;
 // 13312 on no longer decode back to themselves.
 std::array<std::uint8_t, 2> EncodeNumber(std::int32_t value);
 // (h - 48) * 64 + (l - 48) in signed 32-bit; bytes below '0' give negatives.
-std::int32_t DecodeNumber(std::uint8_t high, std::uint8_t low);
+// Inline: playback decodes two of them for every record.
+inline std::int32_t DecodeNumber(std::uint8_t high, std::uint8_t low) {
+    return (static_cast<std::int32_t>(high) - DigitBase) * 64 +
+           (static_cast<std::int32_t>(low) - DigitBase);
+}
 
 // Four digit characters; bits above bit 23 are not stored.
 std::array<std::uint8_t, 4> EncodeColor(TColor color);

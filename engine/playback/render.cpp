@@ -50,6 +50,20 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
     }
     // Records appended while this playback runs are not played by it.
     const std::int32_t last = std::min(end, drawing.LastIndex);
+    // The pump follows the records whose index is a multiple of Pace. Handlers
+    // run by a pump may change Pace, so the next such index is worked out
+    // again whenever Pace differs from the value it was worked out for.
+    std::int32_t paceSeen = 0;
+    std::int64_t nextPump = 0;
+    auto seePace = [&] {
+        paceSeen = Pace;
+        const std::int64_t pace = std::max(paceSeen, 1);
+        nextPump = (std::int64_t{i} + pace - 1) / pace * pace; // the first at or after i
+    };
+    seePace();
+    // Trunc(PenWidth * scale), worked out again when PenWidth changes.
+    std::int32_t penWidthSeen = PenWidth;
+    std::int32_t scaledWidth = ScaledPenWidth(penWidthSeen, scale);
     while (i <= last) {
         // Handlers run from the pumps may have undone or cut off records. A
         // record beyond the drawing's current LastIndex is no longer part of
@@ -59,7 +73,8 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
             return;
         }
         const TDrawCommand record = drawing.Commands[static_cast<std::size_t>(i)];
-        switch (record.Letter) {
+        // Strokes are mostly "l" records: a direct branch ahead of the jump table.
+        switch (record.Letter == CmdLine ? CmdLine : record.Letter) {
         case CmdMove: {
             const TPoint p = mapper.map(RecordX(record), RecordY(record));
             canvas.moveTo(p.x, p.y);
@@ -67,7 +82,11 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
         }
         case CmdLine: {
             canvas.setPenColor(PenColor);
-            canvas.setPenWidth(ScaledPenWidth(PenWidth, scale));
+            if (PenWidth != penWidthSeen) {
+                penWidthSeen = PenWidth;
+                scaledWidth = ScaledPenWidth(penWidthSeen, scale);
+            }
+            canvas.setPenWidth(scaledWidth);
             const TPoint p = mapper.map(RecordX(record), RecordY(record));
             canvas.lineTo(p.x, p.y);
             break;
@@ -98,7 +117,11 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
         default:
             break;
         }
-        if (i % std::max(Pace, 1) == 0) {
+        if (Pace != paceSeen) {
+            seePace();
+        }
+        if (i == nextPump) {
+            nextPump += std::max(paceSeen, 1);
             CurrentHost().ProcessMessages();
         }
         if (StopRequested) {

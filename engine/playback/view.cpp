@@ -9,21 +9,9 @@ void ResetView(TViewParams& view) {
     view = DefaultView;
 }
 
-std::int32_t TruncToInt32(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483647.0) {
-        return INT32_MAX;
-    }
-    if (value <= -2147483648.0) {
-        return INT32_MIN;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 TViewMapper::TViewMapper(std::int32_t originX, std::int32_t originY, double scale, double angle)
-    : cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX),
+    : unit_(angle == 0.0 && scale == 1.0), originXi_(originX), originYi_(originY),
+      cos_(std::cos(angle)), sin_(std::sin(angle)), scale_(scale), originX_(originX),
       originY_(originY) {}
 
 TPoint MapToScreen(std::int32_t x, std::int32_t y, std::int32_t originX, std::int32_t originY,

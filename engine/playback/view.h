@@ -25,8 +25,17 @@ inline constexpr TViewParams DefaultView{1366, 768, 0, 0, 0.0, 1.0};
 void ResetView(TViewParams& view);
 
 // Truncation toward zero, saturated to the signed 32-bit range (NaN gives 0)
-// so that far-off points stay far off instead of wrapping.
-std::int32_t TruncToInt32(double value);
+// so that far-off points stay far off instead of wrapping. Inline: playback
+// maps every record through it.
+inline std::int32_t TruncToInt32(double value) {
+    if (!(value > -2147483648.0)) {
+        return value != value ? 0 : INT32_MIN; // NaN compares false both ways
+    }
+    if (value >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    return static_cast<std::int32_t>(value);
+}
 
 // The forward mapping with its sine and cosine taken once, for loops over
 // many points. Gives exactly what MapToScreen gives.
@@ -36,6 +45,11 @@ public:
     explicit TViewMapper(const TViewParams& view)
         : TViewMapper(view.OriginX, view.OriginY, view.Scale, view.Angle) {}
     TPoint map(std::int32_t x, std::int32_t y) const {
+        if (unit_) {
+            // Unturned and unscaled, the terms above are whole numbers and zeros,
+            // so the sum in 64 bits is the same value, saturated the same way.
+            return {Saturate(std::int64_t{x} + originXi_), Saturate(std::int64_t{y} + originYi_)};
+        }
         const double xs = x * scale_;
         const double ys = y * scale_;
         return {TruncToInt32(cos_ * xs + sin_ * ys + originX_),
@@ -43,6 +57,13 @@ public:
     }
 
 private:
+    static std::int32_t Saturate(std::int64_t v) {
+        return static_cast<std::int32_t>(v < INT32_MIN ? INT32_MIN
+                                                       : (v > INT32_MAX ? INT32_MAX : v));
+    }
+    bool unit_; // angle 0 and scale 1, the default view
+    std::int32_t originXi_;
+    std::int32_t originYi_;
     double cos_;
     double sin_;
     double scale_;

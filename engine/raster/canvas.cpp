@@ -16,17 +16,15 @@ void TCanvas::resize(int width, int height) {
     height_ = std::max(height, 0);
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
                    0xFFFFFFFFu);
+    stamps_.clear();
+    stampPixels_.clear();
+    stampSpans_.clear();
 }
 
-void TCanvas::setPenColor(TColor color) {
-    penColor_ = color & 0xFFFFFF;
-    penPixel_ = toPixel(penColor_);
-}
-
-void TCanvas::setPenWidth(int width) {
+void TCanvas::changePenWidth(int width) {
     width = std::clamp(width, 1, CanvasMaxPenWidth);
     if (width == penWidth_) {
-        return; // the renderer sets the width before every segment
+        return;
     }
     penWidth_ = width;
     if (width <= raster::SharedCapMaxWidth) {
@@ -61,18 +59,23 @@ TColor TCanvas::pixel(std::int32_t x, std::int32_t y) const {
 
 void TCanvas::lineTo(std::int32_t x, std::int32_t y) {
     const TPoint from = penPos_;
-    penPos_ = {x, y};
-    if (pixels_.empty()) {
+    const TPoint to{x, y}; // passed on from registers, not read back from penPos_
+    penPos_ = to;
+    if (pixels_.empty() || paintStamp(from, to)) {
         return;
     }
+    segment(from, to);
+}
+
+void TCanvas::segment(TPoint from, TPoint to) {
     if (penWidth_ <= 1) {
-        thinLine(from.x, from.y, x, y);
+        thinLine(from.x, from.y, to.x, to.y);
         return;
     }
     cap(from.x, from.y);
-    if (from.x != x || from.y != y) {
-        cap(x, y);
-        body(from.x, from.y, x, y);
+    if (from != to) {
+        cap(to.x, to.y);
+        body(from.x, from.y, to.x, to.y);
     }
 }
 

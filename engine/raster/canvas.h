@@ -44,10 +44,19 @@ public:
     const std::uint32_t* bits() const { return pixels_.data(); }
     std::size_t bytesPerLine() const { return static_cast<std::size_t>(width_) * 4; }
 
-    void setPenColor(TColor color);
+    // Inline, like setPenWidth's common case: playback sets both before
+    // every segment.
+    void setPenColor(TColor color) {
+        penColor_ = color & 0xFFFFFF;
+        penPixel_ = toPixel(penColor_);
+    }
     TColor penColor() const { return penColor_; }
     // Width 0 or less acts as 1; above CanvasMaxPenWidth as that width.
-    void setPenWidth(int width);
+    void setPenWidth(int width) {
+        if (width != penWidth_) { // penWidth_ is always in range
+            changePenWidth(width);
+        }
+    }
     int penWidth() const { return penWidth_; }
     void setBrushColor(TColor color);
     TColor brushColor() const { return brushColor_; }
@@ -77,6 +86,27 @@ public:
     }
 
 private:
+    // A short segment's pixels relative to its start, worked out once per pen
+    // width and step through segment(), then painted wherever the segment lies
+    // wholly on the surface. Freehand strokes are mostly such steps of a few
+    // pixels. Narrow pens keep single pixels, wider ones runs in a row.
+    struct StampSpan {
+        std::int32_t offset; // from the start pixel, rows of width_ pixels
+        std::int32_t length;
+    };
+    struct Stamp {
+        std::uint32_t first = 0; // into stampPixels_ or stampSpans_
+        std::uint16_t count = 0;
+        bool built = false;
+        // Pixels and both end points, relative to the start; inclusive.
+        std::int8_t left = 0, top = 0, right = 0, bottom = 0;
+    };
+    bool paintStamp(TPoint from, TPoint to);
+    void buildStamp(Stamp& stamp, int dx, int dy);
+    // The general rasteriser: clips, any length.
+    void segment(TPoint from, TPoint to);
+
+    void changePenWidth(int width);
     void thinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     void cap(std::int64_t x, std::int64_t y);
     void body(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
@@ -100,6 +130,10 @@ private:
     // wideCap_ for pens wider than those.
     const std::int32_t* sharedCap_ = nullptr;
     std::vector<std::int32_t> wideCap_;
+    // By pen width and step; offsets depend on width_, so resize drops them.
+    std::vector<Stamp> stamps_;
+    std::vector<std::int32_t> stampPixels_;
+    std::vector<StampSpan> stampSpans_;
 };
 
 } // namespace vellograph

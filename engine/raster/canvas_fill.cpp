@@ -1,45 +1,21 @@
 // The border-mode flood fill: the 4-connected region of pixels that are not
-// exactly the border colour, found first and painted afterwards.
+// exactly the border colour; rows wholly in it are painted as they are
+// checked, the rest is found first and painted afterwards.
 #include "engine/raster/canvas.h"
 
 #include "engine/raster/canvas_raster.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
 #include <vector>
 
 namespace vellograph {
 
 namespace {
 
-constexpr std::uint32_t ColorBits = 0x00FFFFFF;
-
-bool rowHasColor(const std::uint32_t* row, std::size_t n, std::uint32_t color) {
-    using raster::Quad;
-    const Quad mask = {ColorBits, ColorBits, ColorBits, ColorBits};
-    const Quad want = {color, color, color, color};
-    std::size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        Quad q[8];
-        std::memcpy(q, row + i, sizeof q);
-        Quad hits = (q[0] & mask) == want;
-        for (int k = 1; k < 8; ++k) {
-            hits |= (q[k] & mask) == want;
-        }
-        std::uint64_t halves[2];
-        std::memcpy(halves, &hits, sizeof halves);
-        if ((halves[0] | halves[1]) != 0) {
-            return true;
-        }
-    }
-    for (; i < n; ++i) {
-        if ((row[i] & ColorBits) == color) {
-            return true;
-        }
-    }
-    return false;
-}
+using raster::ColorBits;
+using raster::RowRoutines;
+using raster::Rows;
 
 // One bit per pixel marking the region found so far.
 class RowBits {
@@ -102,25 +78,25 @@ void TCanvas::floodFillBorder(std::int32_t x, std::int32_t y, TColor border) {
 bool TCanvas::fillWholeRows(std::int32_t seedY, std::uint32_t border) {
     // Rows without a border pixel that touch the seed's row through other such
     // rows lie wholly in the region, so each can be checked and painted in one
-    // go. Without any border pixel that is the whole surface.
+    // pass while it is in the cache. Without any border pixel that is the
+    // whole surface. Where a row holds one, the general search takes over and
+    // finds the blocks painted before it already in the region.
     const std::size_t w = static_cast<std::size_t>(width_);
-    auto paintIfClear = [&](std::int32_t y) {
-        std::uint32_t* row = pixels_.data() + static_cast<std::size_t>(y) * w;
-        if (rowHasColor(row, w, border)) {
-            return false;
-        }
-        raster::FillPixels(row, w, brushPixel_);
-        return true;
-    };
-    if (!paintIfClear(seedY)) {
+    const RowRoutines& rows = Rows();
+    auto rowAt = [&](std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * w; };
+    // Only the seed's row must be known clear before any of it is painted:
+    // beside a row wholly in the region, every pixel that is not the border
+    // colour is in the region too.
+    if (rows.hasColor(rowAt(seedY), w, border)) {
         return false;
     }
+    rows.paint(rowAt(seedY), w, brushPixel_);
     std::int32_t up = seedY - 1;
-    while (up >= 0 && paintIfClear(up)) {
+    while (up >= 0 && rows.clear(rowAt(up), w, border, brushPixel_)) {
         --up;
     }
     std::int32_t down = seedY + 1;
-    while (down < height_ && paintIfClear(down)) {
+    while (down < height_ && rows.clear(rowAt(down), w, border, brushPixel_)) {
         ++down;
     }
     return up < 0 && down >= height_;
@@ -129,9 +105,8 @@ bool TCanvas::fillWholeRows(std::int32_t seedY, std::uint32_t border) {
 void TCanvas::fillRegion(std::int32_t seedX, std::int32_t seedY, std::uint32_t border) {
     const std::uint32_t* const bits = pixels_.data();
     const std::size_t stride = static_cast<std::size_t>(width_);
-    auto isBorder = [&](std::int32_t x, std::int32_t y) {
-        return (bits[static_cast<std::size_t>(y) * stride + x] & ColorBits) == border;
-    };
+    const RowRoutines& rows = Rows();
+    auto rowAt = [&](std::int32_t y) { return bits + static_cast<std::size_t>(y) * stride; };
     // A maximal run of non-border pixels in a row is wholly inside or wholly
     // outside, so runs are the unit of the search; one bit tells a run seen.
     RowBits seen(width_, height_);
@@ -143,32 +118,27 @@ void TCanvas::fillRegion(std::int32_t seedX, std::int32_t seedY, std::uint32_t b
         if (seen.test(x, y)) {
             continue;
         }
-        std::int32_t x0 = x;
-        while (x0 > 0 && !isBorder(x0 - 1, y)) {
-            --x0;
-        }
-        std::int32_t x1 = x;
-        while (x1 + 1 < width_ && !isBorder(x1 + 1, y)) {
-            ++x1;
-        }
+        const std::uint32_t* row = rowAt(y);
+        const auto x0 = static_cast<std::int32_t>(
+            rows.findBorderBefore(row, static_cast<std::size_t>(x), border) + 1);
+        const auto x1 = static_cast<std::int32_t>(
+            rows.findBorder(row, static_cast<std::size_t>(x) + 1, stride, border) - 1);
         seen.set(x0, x1, y);
         region.push_back({y, x0, x1});
         for (const std::int32_t ny : {y - 1, y + 1}) {
             if (ny < 0 || ny >= height_) {
                 continue;
             }
-            std::int32_t nx = x0;
-            while (nx <= x1) {
-                if (isBorder(nx, ny)) {
-                    ++nx;
-                    continue;
+            // Each run of the row beside this one that this one touches.
+            const std::uint32_t* next = rowAt(ny);
+            const auto stop = static_cast<std::size_t>(x1) + 1;
+            std::size_t nx = rows.findOther(next, static_cast<std::size_t>(x0), stop, border);
+            while (nx < stop) {
+                if (!seen.test(static_cast<std::int32_t>(nx), ny)) {
+                    pending.emplace_back(static_cast<std::int32_t>(nx), ny);
                 }
-                if (!seen.test(nx, ny)) {
-                    pending.emplace_back(nx, ny);
-                }
-                while (nx <= x1 && !isBorder(nx, ny)) {
-                    ++nx;
-                }
+                nx = rows.findBorder(next, nx, stop, border);
+                nx = rows.findOther(next, nx, stop, border);
             }
         }
     }

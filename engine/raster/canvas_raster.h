@@ -62,4 +62,30 @@ void BuildCapRows(int width, std::int32_t* rows);
 // The rows of a cap of width 2..SharedCapMaxWidth.
 const std::int32_t* SharedCapRows(int width);
 
+// The colour bits of a pixel; the top byte is not compared.
+inline constexpr std::uint32_t ColorBits = 0x00FFFFFF;
+
+// Row scans and fills of the flood fill for this processor, chosen on first
+// use: every x86-64 has SSE2, and AVX2 halves the instructions where it is
+// there (canvas_rows.cpp). Indices count pixels from the start of the row.
+struct RowRoutines {
+    // Some pixel of row[0, n) has the colour.
+    bool (*hasColor)(const std::uint32_t* row, std::size_t n, std::uint32_t color);
+    void (*paint)(std::uint32_t* row, std::size_t n, std::uint32_t value);
+    // Checks and paints a row beside one that lies wholly in the region; false,
+    // with the row painted up to near the border pixel, where there is one.
+    bool (*clear)(std::uint32_t* row, std::size_t n, std::uint32_t border, std::uint32_t value);
+    // The first pixel in [from, to) that has (findBorder) or has not
+    // (findOther) the border colour; to when there is none.
+    std::size_t (*findBorder)(const std::uint32_t* row, std::size_t from, std::size_t to,
+                              std::uint32_t border);
+    std::size_t (*findOther)(const std::uint32_t* row, std::size_t from, std::size_t to,
+                             std::uint32_t border);
+    // The last pixel before x that has the border colour; -1 when none has.
+    std::ptrdiff_t (*findBorderBefore)(const std::uint32_t* row, std::size_t x,
+                                       std::uint32_t border);
+};
+
+const RowRoutines& Rows();
+
 } // namespace vellograph::raster

@@ -37,6 +37,7 @@ TEST(ViewTest, MapToScreenWorkedCases) {
         {-3, -5, 0, 0, 0.25, 0.0, {0, -1}},                 // -0.75 and -1.25
         {0, 10, 0, 0, 1.0, std::numbers::pi / 2, {10, 0}},
         {-50, -60, 10, 20, 1.0, 0.0, {-40, -40}}, // no clipping
+        {13311, -3120, INT32_MAX - 9, INT32_MIN + 9, 1.0, 0.0, {INT32_MAX, INT32_MIN}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " angle " << c.angle);
