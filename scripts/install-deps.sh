@@ -10,6 +10,8 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   desktop-file-utils shared-mime-info
   ffmpeg
+  weston qt6-wayland
+  xcompmgr
   clang libclang-rt-14-dev
 )
 
