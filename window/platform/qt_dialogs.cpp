@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace vellograph {
 
 namespace {
@@ -19,10 +21,18 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 // The bytes of the file a dialog chose. A portal's dialog hands over URIs
 // whose percent-encoding keeps every byte; Qt's own dialog and GTK's decode
 // names as UTF-8 first, so that bytes that are no UTF-8 come back as U+FFFD,
-// and the file is then looked up by the name shown for it.
+// and the file is then looked up by the name shown for it. A name that still
+// holds U+FFFD and names no file stands for bytes the dialog lost (two files
+// shown alike, a folder it could not start in): it is refused, rather than
+// taken for a file of another name.
 std::string ChosenPathBytes(const QUrl& url) {
     if (!url.isLocalFile()) {
         throw UserError("\"" + url.toDisplayString().toStdString() + "\" is not a local file");
@@ -33,7 +43,12 @@ std::string ChosenPathBytes(const QUrl& url) {
     if (!shown.contains(QChar(QChar::ReplacementCharacter)) || shown.toUtf8() != bytes) {
         return bytes.toStdString();
     }
-    return PathBytes(shown);
+    std::string path = PathBytes(shown);
+    if (!Exists(path) && path.find("\xEF\xBF\xBD") != std::string::npos) {
+        throw UserError("Cannot tell which file \"" + shown.toStdString() +
+                        "\" is: its name is not valid UTF-8 and the dialog did not give its bytes");
+    }
+    return path;
 }
 
 bool RunBox(QWidget* parent, TBoxKind kind, const std::string& text) {
@@ -88,7 +103,8 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
     QFileDialog dialog(parent_, FromUtf8(request.Title));
     // The desktop's own dialog where its platform theme has one (GTK's, KDE's,
     // a portal's), Qt's otherwise. The callers ask about overwriting and check
-    // that the file exists themselves.
+    // that the file exists themselves; only a portal's save dialog asks too,
+    // since its interface has no way to turn that off.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
