@@ -8,11 +8,14 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  qt6-gtk-platformtheme
   desktop-file-utils shared-mime-info
   appstream
   man-db groff-base
   bash-completion
   ffmpeg
+  weston qt6-wayland
+  xcompmgr
   clang libclang-rt-14-dev
 )
 

@@ -87,6 +87,13 @@ void TImageScreen::InvalidateAll() {
     update();
 }
 
+void TImageScreen::SetPaintedAlpha(int alpha) {
+    if (alpha != paintedAlpha_) {
+        paintedAlpha_ = alpha;
+        update();
+    }
+}
+
 void TImageScreen::paintEvent(QPaintEvent* event) {
     lastPainted_ = event->region();
     const bool wrapsCanvas =
@@ -96,6 +103,22 @@ void TImageScreen::paintEvent(QPaintEvent* event) {
         WrapCanvas(); // someone resized the canvas behind our back
     }
     QPainter painter(this);
+    if (paintedAlpha_ < 255) {
+        // The window's backing store starts each paint transparent here.
+        // A parent's children are in stacking order, lowest first.
+        QRegion under = event->region();
+        const QObjectList& stack = parentWidget() ? parentWidget()->children() : QObjectList();
+        bool above = false;
+        for (const QObject* child : stack) {
+            const auto* sibling = qobject_cast<const QWidget*>(child);
+            if (above && sibling && !sibling->isWindow() && sibling->isVisible()) {
+                under -= sibling->geometry().translated(-pos());
+            }
+            above = above || child == this;
+        }
+        painter.setClipRegion(under);
+        painter.setOpacity(paintedAlpha_ / 255.0);
+    }
     if (image_.isNull()) {
         painter.fillRect(event->rect(), Qt::white);
         return;

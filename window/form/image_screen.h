@@ -26,6 +26,14 @@ public:
     // Repaints the whole picture, after a playback or a clear.
     void InvalidateAll();
 
+    // The alpha the picture is painted with, 255 opaque: the window's
+    // translucency where the platform has no window opacity and the window
+    // has an alpha channel instead. Below 255 the visible components stacked
+    // above the surface are left out, so that each of them, painted at the
+    // same alpha, covers the desktop alone and not a translucent picture too.
+    void SetPaintedAlpha(int alpha);
+    int PaintedAlpha() const { return paintedAlpha_; }
+
     // Surface pixels to the widget's logical coordinates and back.
     QPointF ToLogical(QPointF surface) const;
     QRect ToLogical(const TRect& rect) const;
@@ -63,6 +71,7 @@ private:
     QImage image_;
     TRect lastInvalidated_;
     QRegion lastPainted_;
+    int paintedAlpha_ = 255;
 };
 
 } // namespace vellograph

@@ -44,6 +44,7 @@ TMainForm::TMainForm(TDialogs& dialogs, QtHost* host, std::vector<std::string> a
     font.setPixelSize(11);
     setFont(font);
     setGeometry(192, 114, 920, 446); // until the window covers the screen
+    PrepareTranslucency();
     CreateComponents();
     CreateMenu();
     WireCommands();

@@ -232,6 +232,10 @@ private:
     // Fill the scale/rotation and transparency panels and connect them.
     void BuildPanelRotNScal();
     void BuildPanelTranspForm();
+    // The way the window shows its translucency, chosen once before the
+    // window is created, and the level shown that way (transparency_panel.cpp).
+    void PrepareTranslucency();
+    void ShowAlpha(int level);
 
     // File commands (file_commands.cpp): the pen back to its start-up state,
     // Timer1 on without restarting its interval.
@@ -263,6 +267,7 @@ private:
     int playbackDepth_ = 0;
     bool alphaBlend_ = false;
     std::uint8_t alphaBlendValue_ = 255;
+    bool alphaPainted_ = false; // by the window's own alpha channel
 
     bool autosaveInProgress_ = false;
     // One list per load begun by this window and not yet returned, innermost last.

@@ -1,12 +1,16 @@
 // The transparency panel and the window's AlphaBlend and AlphaBlendValue
-// properties, which act at once through the window's opacity.
+// properties, which act at once: through the window's opacity, or, where the
+// platform has none, through a window with an alpha channel painted at the level.
 #include "window/form/main_form.h"
 
 #include "window/form/guarded.h"
+#include "window/form/image_screen.h"
 #include "window/panels/panel_parts.h"
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QSlider>
 
@@ -40,7 +44,47 @@ void SetOpacityQuietly(QWidget& window, qreal level) {
     qInstallMessageHandler(PreviousHandler);
 }
 
+// Wayland leaves the opacity of a whole window to the compositor, which
+// offers clients none; a window of its own alpha is what it blends.
+bool PlatformHasWindowOpacity() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
+
+void TMainForm::PrepareTranslucency() {
+    // Only a window created with an alpha channel can show the desktop
+    // through its pixels, so this is decided before the window exists.
+    alphaPainted_ = !PlatformHasWindowOpacity();
+    if (alphaPainted_) {
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
+}
+
+void TMainForm::ShowAlpha(int level) {
+    if (!alphaPainted_) {
+        SetOpacityQuietly(*this, level / 255.0);
+        return;
+    }
+    // The surface paints itself at the level; the few components above it,
+    // with their controls, through an effect, as one picture each.
+    ImageScreen->SetPaintedAlpha(level);
+    for (QWidget* component : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (component == ImageScreen || component->isWindow()) {
+            continue;
+        }
+        if (level == OpaqueLevel) {
+            component->setGraphicsEffect(nullptr);
+            continue;
+        }
+        auto* effect = qobject_cast<QGraphicsOpacityEffect*>(component->graphicsEffect());
+        if (!effect) {
+            effect = new QGraphicsOpacityEffect(component);
+            component->setGraphicsEffect(effect);
+        }
+        effect->setOpacity(level / 255.0);
+    }
+}
 
 void TMainForm::BuildPanelTranspForm() {
     QFrame* panel = PanelTranspForm;
@@ -96,7 +140,7 @@ void TMainForm::SetAlphaBlend(bool on) {
         return;
     }
     alphaBlend_ = on;
-    SetOpacityQuietly(*this, on ? alphaBlendValue_ / 255.0 : 1.0);
+    ShowAlpha(on ? alphaBlendValue_ : OpaqueLevel);
 }
 
 void TMainForm::SetAlphaBlendValue(std::uint8_t value) {
@@ -105,7 +149,7 @@ void TMainForm::SetAlphaBlendValue(std::uint8_t value) {
     }
     alphaBlendValue_ = value;
     if (alphaBlend_) {
-        SetOpacityQuietly(*this, value / 255.0);
+        ShowAlpha(value);
     }
 }
 

@@ -3,10 +3,15 @@
 
 #include "window/platform/path_bytes.h"
 
+#include "engine/io/error.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 namespace vellograph {
 
@@ -14,6 +19,36 @@ namespace {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The bytes of the file a dialog chose. A portal's dialog hands over URIs
+// whose percent-encoding keeps every byte; Qt's own dialog and GTK's decode
+// names as UTF-8 first, so that bytes that are no UTF-8 come back as U+FFFD,
+// and the file is then looked up by the name shown for it. A name that still
+// holds U+FFFD and names no file stands for bytes the dialog lost (two files
+// shown alike, a folder it could not start in): it is refused, rather than
+// taken for a file of another name.
+std::string ChosenPathBytes(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        throw UserError("\"" + url.toDisplayString().toStdString() + "\" is not a local file");
+    }
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QString shown = QString::fromUtf8(bytes);
+    if (!shown.contains(QChar(QChar::ReplacementCharacter)) || shown.toUtf8() != bytes) {
+        return bytes.toStdString();
+    }
+    std::string path = PathBytes(shown);
+    if (!Exists(path) && path.find("\xEF\xBF\xBD") != std::string::npos) {
+        throw UserError("Cannot tell which file \"" + shown.toStdString() +
+                        "\" is: its name is not valid UTF-8 and the dialog did not give its bytes");
+    }
+    return path;
 }
 
 bool RunBox(QWidget* parent, TBoxKind kind, const std::string& text) {
@@ -66,9 +101,10 @@ std::optional<std::string> TQtDialogs::SaveFileName(const TFileDialogRequest& re
 
 std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& request, bool open) {
     QFileDialog dialog(parent_, FromUtf8(request.Title));
-    // The same dialog everywhere; the callers ask about overwriting and check
-    // that the file exists themselves.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The desktop's own dialog where its platform theme has one (GTK's, KDE's,
+    // a portal's), Qt's otherwise. The callers ask about overwriting and check
+    // that the file exists themselves; only a portal's save dialog asks too,
+    // since its interface has no way to turn that off.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -94,18 +130,19 @@ std::optional<std::string> TQtDialogs::RunFileDialog(const TFileDialogRequest& r
         dialog.setDirectory(start.absolutePath());
         dialog.selectFile(start.fileName());
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty()) {
         return std::nullopt;
     }
-    if (!filters.isEmpty()) {
+    if (!filters.isEmpty() && filters.contains(dialog.selectedNameFilter())) {
         selectedFilters_[request.Title] = dialog.selectedNameFilter();
     }
-    const QString chosen = dialog.selectedFiles().front();
-    if (!request.FileName.empty() && chosen.contains(QChar(QChar::ReplacementCharacter)) &&
-        chosen == start.absoluteFilePath()) {
+    const QUrl chosen = dialog.selectedUrls().front();
+    if (!request.FileName.empty() &&
+        chosen.toLocalFile().contains(QChar(QChar::ReplacementCharacter)) &&
+        chosen.toLocalFile() == start.absoluteFilePath()) {
         return request.FileName;
     }
-    return PathBytes(chosen);
+    return ChosenPathBytes(chosen);
 }
 
 } // namespace vellograph

@@ -1,6 +1,7 @@
 // Drawing files with awkward names, from the command line, the open dialog
 // and both saves: each opens or fails with the program's message, and a save
 // writes exactly the file named.
+#include "engine/io/error.h"
 #include "tests/support/file_dialog_driver.h"
 #include "tests/support/file_fixture.h"
 #include "window/platform/path_bytes.h"
@@ -186,4 +187,13 @@ TEST_F(HostileNamesTest, TheRealDialogGivesBackNamesThatAreNoUtf8) {
     });
     EXPECT_EQ(real.OpenFileName({"Открыть", "All files|*.*", "", bad.folder + "/other.vlgf"}),
               bad.file);
+    // Two names shown alike: which one was meant is unknown, and neither is
+    // taken, nor the shown name's own bytes.
+    WriteFile(bad.folder + "/\xfe.vlgf", "");
+    WriteFile(bad.folder + "/\xfd.vlgf", "");
+    AnswerNextFileDialog([&](QFileDialog& dialog) {
+        dialog.findChild<QLineEdit*>("fileNameEdit")->setText("\uFFFD.vlgf");
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_THROW(real.SaveFileName(request), UserError);
 }

@@ -8,9 +8,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -97,7 +100,7 @@ TEST(Guarded, AnErrorEndsTheHandlerAndReachesTheErrorBoxOnly) {
     EXPECT_EQ(form.dialogs.Errors[3], "Unknown error.");
 }
 
-TEST(QtFileDialogs, AreQtsOwnAndRememberTheFilterLastChosen) {
+TEST(QtFileDialogs, RememberTheFilterLastChosen) {
     QTemporaryDir dir;
     TQtDialogs dialogs;
     const TFileDialogRequest request{
@@ -107,7 +110,7 @@ TEST(QtFileDialogs, AreQtsOwnAndRememberTheFilterLastChosen) {
     std::vector<QString> filtersAtStart;
     AnswerNextFileDialog([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Сохранить векторный рисунок как...");
-        EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_FALSE(dialog.testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog.nameFilters(), QStringList({"Vellograph Drawing (*.vlgf)",
                                                      "Text file (*.txt)", "All files (*)"}));
@@ -126,4 +129,55 @@ TEST(QtFileDialogs, AreQtsOwnAndRememberTheFilterLastChosen) {
     EXPECT_EQ(dialogs.SaveFileName(request), std::nullopt);
     EXPECT_EQ(filtersAtStart,
               (std::vector<QString>{"Vellograph Drawing (*.vlgf)", "Text file (*.txt)"}));
+}
+
+namespace {
+
+// A native dialog's answer: the script in VELLOGRAPH_NATIVE_DIALOGS, told the
+// dialog's title and the keys, waits for its window and types them, from a
+// process of its own while the dialog's loop runs.
+void AnswerNativeDialog(const QString& title, const QString& keys) {
+    QProcess::startDetached(
+        "sh",
+        {"-c", qEnvironmentVariable("VELLOGRAPH_NATIVE_DIALOGS") + " \"$0\" \"$1\"", title, keys});
+}
+
+} // namespace
+
+// Run by the script that gives Qt GTK's platform theme on Xvfb.
+TEST(QtFileDialogs, TheDesktopsOwnKeepTitleFilterAndExtensionAndAskNothing) {
+    if (qEnvironmentVariableIsEmpty("VELLOGRAPH_NATIVE_DIALOGS")) {
+        GTEST_SKIP() << "no native dialogs to drive";
+    }
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    const std::string odd = folder + "/odd \xff\xfe.vlgf";
+    for (const std::string& name : {folder + "/exists.vlgf", odd}) {
+        std::ofstream(name) << "x";
+    }
+    // The desktop's dialog, not Qt's own under the same title: a native one
+    // leaves the QFileDialog off the screen.
+    bool qtsOwnShown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            qtsOwnShown |= qobject_cast<QFileDialog*>(widget) && widget->isVisible() &&
+                           !widget->testAttribute(Qt::WA_DontShowOnScreen);
+        }
+    });
+    watch.start(50);
+    TQtDialogs dialogs;
+    const std::string filter = "Vellograph Drawing (*.vlgf)|*.vlgf|Text file|*.txt|All files|*.*";
+    TFileDialogRequest save{"Сохранить векторный рисунок как...", filter, "vlgf",
+                            folder + "/start.vlgf"};
+    AnswerNativeDialog("Сохранить векторный рисунок как...", "ctrl+a t y p e d Return");
+    EXPECT_EQ(dialogs.SaveFileName(save), folder + "/typed.vlgf");
+    AnswerNativeDialog("Сохранить векторный рисунок как...",
+                       "ctrl+a e x i s t s period v l g f End Return");
+    EXPECT_EQ(dialogs.SaveFileName(save), folder + "/exists.vlgf");
+    TFileDialogRequest open{"Открыть векторный рисунок", "All files|*.*", "", folder + "/"};
+    AnswerNativeDialog("Открыть векторный рисунок", "Down Return");
+    EXPECT_EQ(dialogs.OpenFileName(open), odd);
+    EXPECT_FALSE(qtsOwnShown);
+    std::filesystem::remove(odd); // Qt cannot remove it by its shown name
 }
