@@ -1,6 +1,7 @@
 // View parameters and the mapping from drawing units to surface pixels.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace vellograph {
@@ -58,8 +59,7 @@ public:
 
 private:
     static std::int32_t Saturate(std::int64_t v) {
-        return static_cast<std::int32_t>(v < INT32_MIN ? INT32_MIN
-                                                       : (v > INT32_MAX ? INT32_MAX : v));
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
     }
     bool unit_; // angle 0 and scale 1, the default view
     std::int32_t originXi_;

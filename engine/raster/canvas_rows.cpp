@@ -177,50 +177,39 @@ template <class V> struct RowBlocks {
 
 #undef ROW_INLINE
 
-bool HasColorSse2(const std::uint32_t* row, std::size_t n, std::uint32_t color) {
-    return RowBlocks<raster::Quad>::HasColor(row, n, color);
-}
-void PaintSse2(std::uint32_t* row, std::size_t n, std::uint32_t value) {
-    RowBlocks<raster::Quad>::PaintAll(row, n, value);
-}
-bool ClearSse2(std::uint32_t* row, std::size_t n, std::uint32_t border, std::uint32_t value) {
-    return RowBlocks<raster::Quad>::Clear(row, n, border, value);
-}
-std::size_t FindBorderSse2(const std::uint32_t* row, std::size_t from, std::size_t to,
-                           std::uint32_t border) {
-    return RowBlocks<raster::Quad>::Find<true>(row, from, to, border);
-}
-std::size_t FindOtherSse2(const std::uint32_t* row, std::size_t from, std::size_t to,
-                          std::uint32_t border) {
-    return RowBlocks<raster::Quad>::Find<false>(row, from, to, border);
-}
-std::ptrdiff_t FindBorderBeforeSse2(const std::uint32_t* row, std::size_t x, std::uint32_t border) {
-    return RowBlocks<raster::Quad>::FindBorderBefore(row, x, border);
-}
-__attribute__((target("avx2"))) bool HasColorAvx2(const std::uint32_t* row, std::size_t n,
-                                                  std::uint32_t color) {
-    return RowBlocks<Oct>::HasColor(row, n, color);
-}
-__attribute__((target("avx2"))) void PaintAvx2(std::uint32_t* row, std::size_t n,
-                                               std::uint32_t value) {
-    RowBlocks<Oct>::PaintAll(row, n, value);
-}
-__attribute__((target("avx2"))) bool ClearAvx2(std::uint32_t* row, std::size_t n,
-                                               std::uint32_t border, std::uint32_t value) {
-    return RowBlocks<Oct>::Clear(row, n, border, value);
-}
-__attribute__((target("avx2"))) std::size_t
-FindBorderAvx2(const std::uint32_t* row, std::size_t from, std::size_t to, std::uint32_t border) {
-    return RowBlocks<Oct>::Find<true>(row, from, to, border);
-}
-__attribute__((target("avx2"))) std::size_t
-FindOtherAvx2(const std::uint32_t* row, std::size_t from, std::size_t to, std::uint32_t border) {
-    return RowBlocks<Oct>::Find<false>(row, from, to, border);
-}
-__attribute__((target("avx2"))) std::ptrdiff_t
-FindBorderBeforeAvx2(const std::uint32_t* row, std::size_t x, std::uint32_t border) {
-    return RowBlocks<Oct>::FindBorderBefore(row, x, border);
-}
+// The routines for one vector type, compiled for one target: named Name,
+// gathered in NameRoutines.
+#define ROW_ROUTINES(Name, V, TARGET)                                                              \
+    TARGET bool HasColor##Name(const std::uint32_t* row, std::size_t n, std::uint32_t color) {     \
+        return RowBlocks<V>::HasColor(row, n, color);                                              \
+    }                                                                                              \
+    TARGET void Paint##Name(std::uint32_t* row, std::size_t n, std::uint32_t value) {              \
+        RowBlocks<V>::PaintAll(row, n, value);                                                     \
+    }                                                                                              \
+    TARGET bool Clear##Name(std::uint32_t* row, std::size_t n, std::uint32_t border,               \
+                            std::uint32_t value) {                                                 \
+        return RowBlocks<V>::Clear(row, n, border, value);                                         \
+    }                                                                                              \
+    TARGET std::size_t FindBorder##Name(const std::uint32_t* row, std::size_t from,                \
+                                        std::size_t to, std::uint32_t border) {                    \
+        return RowBlocks<V>::Find<true>(row, from, to, border);                                    \
+    }                                                                                              \
+    TARGET std::size_t FindOther##Name(const std::uint32_t* row, std::size_t from, std::size_t to, \
+                                       std::uint32_t border) {                                     \
+        return RowBlocks<V>::Find<false>(row, from, to, border);                                   \
+    }                                                                                              \
+    TARGET std::ptrdiff_t FindBorderBefore##Name(const std::uint32_t* row, std::size_t x,          \
+                                                 std::uint32_t border) {                           \
+        return RowBlocks<V>::FindBorderBefore(row, x, border);                                     \
+    }                                                                                              \
+    constexpr RowRoutines Name##Routines{                                                          \
+        HasColor##Name,   Paint##Name,     Clear##Name,                                            \
+        FindBorder##Name, FindOther##Name, FindBorderBefore##Name};
+
+ROW_ROUTINES(Sse2, raster::Quad, )
+ROW_ROUTINES(Avx2, Oct, __attribute__((target("avx2"))))
+
+#undef ROW_ROUTINES
 
 } // namespace
 
@@ -229,12 +218,9 @@ const RowRoutines& Rows() {
         __builtin_cpu_init();
         // VELLOGRAPH_NO_AVX2 lets the tests check, on any machine, the
         // routines that processors without AVX2 run.
-        if (__builtin_cpu_supports("avx2") && std::getenv("VELLOGRAPH_NO_AVX2") == nullptr) {
-            return RowRoutines{HasColorAvx2,   PaintAvx2,     ClearAvx2,
-                               FindBorderAvx2, FindOtherAvx2, FindBorderBeforeAvx2};
-        }
-        return RowRoutines{HasColorSse2,   PaintSse2,     ClearSse2,
-                           FindBorderSse2, FindOtherSse2, FindBorderBeforeSse2};
+        const bool avx2 =
+            __builtin_cpu_supports("avx2") && std::getenv("VELLOGRAPH_NO_AVX2") == nullptr;
+        return avx2 ? Avx2Routines : Sse2Routines;
     }();
     return routines;
 }

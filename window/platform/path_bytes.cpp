@@ -12,11 +12,6 @@ namespace vellograph {
 
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 // The one entry of the folder that Qt shows as `shown`, or nothing.
 std::string EntryShownAs(const std::string& folder, const QString& shown) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
@@ -34,6 +29,11 @@ std::string EntryShownAs(const std::string& folder, const QString& shown) {
 
 } // namespace
 
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 std::string PathBytes(const QString& path) {
     if (!path.contains(QChar(QChar::ReplacementCharacter))) {
         return QFile::encodeName(path).toStdString();
@@ -46,7 +46,7 @@ std::string PathBytes(const QString& path) {
             bytes += '/';
         }
         std::string name = QFile::encodeName(part).toStdString();
-        if (part.contains(QChar(QChar::ReplacementCharacter)) && !Exists(bytes + name)) {
+        if (part.contains(QChar(QChar::ReplacementCharacter)) && !PathExists(bytes + name)) {
             if (std::string found = EntryShownAs(folder, part); !found.empty()) {
                 name = std::move(found);
             }

@@ -14,4 +14,7 @@ namespace vellograph {
 // that no entry shows, or more than one, stays as encoded.
 std::string PathBytes(const QString& path);
 
+// Something, a link included, is at path.
+bool PathExists(const std::string& path);
+
 } // namespace vellograph

@@ -11,19 +11,12 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include <sys/stat.h>
-
 namespace vellograph {
 
 namespace {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
 }
 
 // The bytes of the file a dialog chose. A portal's dialog hands over URIs
@@ -44,7 +37,7 @@ std::string ChosenPathBytes(const QUrl& url) {
         return bytes.toStdString();
     }
     std::string path = PathBytes(shown);
-    if (!Exists(path) && path.find("\xEF\xBF\xBD") != std::string::npos) {
+    if (!PathExists(path) && path.find("\xEF\xBF\xBD") != std::string::npos) {
         throw UserError("Cannot tell which file \"" + shown.toStdString() +
                         "\" is: its name is not valid UTF-8 and the dialog did not give its bytes");
     }
