@@ -66,9 +66,11 @@ const std::int32_t* SharedCapRows(int width);
 inline constexpr std::uint32_t ColorBits = 0x00FFFFFF;
 
 // Row scans and fills of the flood fill for this processor, chosen on first
-// use: every x86-64 has SSE2, and AVX2 halves the instructions where it is
-// there (canvas_rows.cpp). Indices count pixels from the start of the row.
+// use (canvas_rows.cpp): plain loops everywhere; on x86-64, SSE2 (which every
+// such processor has) or AVX2, which halves the instructions where it is
+// there. Indices count pixels from the start of the row.
 struct RowRoutines {
+    const char* name; // "Scalar", "Sse2" or "Avx2"
     // Some pixel of row[0, n) has the colour.
     bool (*hasColor)(const std::uint32_t* row, std::size_t n, std::uint32_t color);
     void (*paint)(std::uint32_t* row, std::size_t n, std::uint32_t value);

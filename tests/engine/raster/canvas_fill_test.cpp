@@ -1,9 +1,12 @@
 // Border flood fill: seeds, gaps, a brush of the border colour, and the fast whole-surface path.
 #include "engine/raster/canvas.h"
+#include "engine/raster/canvas_raster.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -100,6 +103,17 @@ TEST(FloodFill, SeedsThatPaintNothing) {
     for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {8, 0}, {0, 8}, {3, 3}, {4, 4}}) {
         c.floodFillBorder(x, y, Border);
         EXPECT_EQ(pixels(c), before) << x << "," << y;
+    }
+}
+
+TEST(FloodFill, RunsTheRowRoutinesTheRunAsksFor) {
+    // The runs of these tests under VELLOGRAPH_NO_SIMD and VELLOGRAPH_NO_AVX2
+    // are worth something only if the variables take effect.
+    const std::string name = raster::Rows().name;
+    if (std::getenv("VELLOGRAPH_NO_SIMD") != nullptr) {
+        EXPECT_EQ(name, "Scalar");
+    } else if (std::getenv("VELLOGRAPH_NO_AVX2") != nullptr) {
+        EXPECT_NE(name, "Avx2");
     }
 }
 
