@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Vellograph
 # need, and only those that are missing.
+# Usage: scripts/install-deps.sh [PACKAGE...]   (those as well, when a script
+# needs more than the build does: scripts/cross-test.sh its cross compiler)
 set -euo pipefail
 
 packages=(
@@ -18,6 +20,7 @@ packages=(
   xcompmgr
   clang libclang-rt-14-dev
 )
+packages+=("$@")
 
 # One query for all of them, so that a run with nothing missing is quick.
 installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${packages[@]}" 2>/dev/null |

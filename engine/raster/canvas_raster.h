@@ -1,6 +1,8 @@
 // Internals shared by the canvas rasterisers: exact wide arithmetic and cap tables.
 #pragma once
 
+#include "engine/raster/wide_int.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -8,8 +10,14 @@
 namespace vellograph::raster {
 
 // Clipping a line whose ends lie anywhere in the int32 plane multiplies
-// 33-bit quantities; 128 bits keep those products exact.
+// 33-bit quantities; 128 bits keep those products exact. The compiler's own
+// type where it has one (64-bit targets); VELLOGRAPH_WIDE_INT lets a 64-bit
+// build test the other.
+#if defined(__SIZEOF_INT128__) && !defined(VELLOGRAPH_WIDE_INT)
 __extension__ typedef __int128 Int128;
+#else
+typedef WideInt Int128;
+#endif
 
 // Floor and ceiling of n / d for d > 0, whatever the sign of n.
 inline Int128 FloorDiv(Int128 n, Int128 d) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -68,6 +69,12 @@ TEST_F(LoadFaultTest, FileTooLargeForMemoryRestoresTheOldDrawing) {
         if (::setrlimit(RLIMIT_AS, &limit) != 0) {
             ::_exit(10);
         }
+        // qemu-user, which runs these tests for other processors, accepts the
+        // limit and ignores it. Volatile, or the compiler drops the allocation.
+        void* volatile probe = std::malloc(std::size_t{1} << 30);
+        if (probe != nullptr) {
+            ::_exit(12);
+        }
         LoadDrawing(path, drawing);
         const TAVecImage expected = DistinctDrawing();
         const bool same = CommandBytes(drawing) == CommandBytes(expected) &&
@@ -77,6 +84,9 @@ TEST_F(LoadFaultTest, FileTooLargeForMemoryRestoresTheOldDrawing) {
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 12) {
+        GTEST_SKIP() << "the address-space limit does not hold here";
+    }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 #endif
