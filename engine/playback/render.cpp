@@ -1,6 +1,7 @@
 // The playback renderer, ClearSurface and DelayMs.
 #include "engine/playback/render.h"
 
+#include "engine/format/running.h"
 #include "engine/playback/host.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ void ResetRenderGlobals() {
     PenWidth = DefaultPenWidth;
     Pace = PaceSlow;
     StopRequested = false;
+    QuitRequested = false;
 }
 
 void ClearSurface(TCanvas& canvas, TColor color) {
@@ -128,15 +130,22 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
             StopRequested = false;
             return;
         }
+        if (QuitRequested) {
+            return; // every playback, outer ones too
+        }
         ++i;
     }
 }
 
 void DelayMs(std::int32_t ms) {
+    const TRunning running(TOperationKind::Delay);
     Host& host = CurrentHost();
     const std::uint32_t t0 = host.TickCount();
     for (;;) {
         const std::uint32_t elapsed = host.TickCount() - t0; // right across a wrap
+        if (QuitRequested) {
+            return;
+        }
         if (ms < 0 || elapsed >= static_cast<std::uint32_t>(ms)) {
             host.ProcessMessages();
             return;

@@ -23,7 +23,7 @@ inline constexpr std::int32_t PaceToEnd = 64;
 inline constexpr std::int32_t PaceUndo = 4096;
 inline constexpr std::int32_t PaceRedo = 2048;
 
-// Resets the five globals to their start-up values.
+// Resets the five globals, and QuitRequested, to their start-up values.
 void ResetRenderGlobals();
 
 // How playback reads record operands; the vector export follows the same.
