@@ -3,6 +3,7 @@
 #include "window/platform/display_check.h"
 #include "window/platform/qt_dialogs.h"
 #include "window/platform/qt_host.h"
+#include "window/platform/quit_signals.h"
 
 #include <QApplication>
 
@@ -36,6 +37,12 @@ int main(int argc, char** argv) {
     ScopedHost installed(host);
     TMainForm form(dialogs, &host, args);
     dialogs.SetParent(&form);
+    // A desktop logging out sends SIGTERM; a terminal, SIGINT or SIGHUP. Each
+    // quits as "Выход" does, without its question, and closes any box open.
+    QuitOnSignals([&form] {
+        form.Quit();
+        QApplication::closeAllWindows();
+    });
     form.ShowOnScreen();
     return app.exec();
 }

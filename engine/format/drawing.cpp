@@ -15,8 +15,30 @@ bool FileExists(const std::string& fileName) {
     return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::uint64_t NewGeneration() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
+void ChangeRecords(TAVecImage& drawing, std::int32_t first) {
+    ++drawing.Changes;
+    if (first < NoIndex) {
+        KeepForSnapshots(drawing, first);
+    }
+}
+
+void ReplaceRecords(TAVecImage& drawing) {
+    ChangeRecords(drawing, 0);
+    drawing.Generation = NewGeneration();
+}
+
+void MoveLastIndex(TAVecImage& drawing, std::int32_t lastIndex) {
+    ChangeRecords(drawing, NoIndex);
+    drawing.LastIndex = lastIndex;
+}
+
 void NewDrawing(TAVecImage& drawing) {
-    KeepForSnapshots(drawing, 0);
+    ReplaceRecords(drawing);
     std::copy_n(StandardHeader, HeaderSize, drawing.Header.begin());
     drawing.HeaderLastIndex = HeaderSize - 1;
     drawing.LastIndex = 1;

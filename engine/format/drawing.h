@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/format/record.h"
+#include "engine/io/file_identity.h"
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,18 @@ inline constexpr std::size_t HeaderSize = 36;
 inline constexpr char StandardHeader[] = "W1251 -=CreaTed by Vellograph 3.0=-\n";
 static_assert(sizeof(StandardHeader) == HeaderSize + 1);
 
+class TDrawingSnapshot;
+
+// The snapshots open on a drawing (drawing_snapshot.h). A copy of a drawing
+// starts with none: they read the original.
+class TOpenSnapshots {
+public:
+    TOpenSnapshots() = default;
+    TOpenSnapshots(const TOpenSnapshots&) {}
+    TOpenSnapshots& operator=(const TOpenSnapshots&) { return *this; }
+    std::vector<TDrawingSnapshot*> List;
+};
+
 struct TAVecImage {
     // Characters 0 to 35 hold the file's header verbatim; the rest is unused.
     std::array<char, 97> Header{};
@@ -29,7 +42,30 @@ struct TAVecImage {
     std::int32_t LastIndex = -1;
     // Index of the last fill record the renderer played, or NoIndex.
     std::int32_t LastFillIndex = 0;
+
+    // Which drawing this is: a new value, unique in the process, at every
+    // replacement (NewDrawing, the start of a load). Code that pumps the
+    // queue and must know whether the drawing is still the one it began with
+    // compares this, never an address, a size or LastIndex.
+    std::uint64_t Generation = 0;
+    // Changes of the records or of LastIndex made through ChangeRecords.
+    std::uint64_t Changes = 0;
+    mutable TOpenSnapshots Snapshots;
 };
+
+// The one way in for every change of the records or of LastIndex (recording,
+// undo and redo, truncation): called just before the change, it counts it and
+// hands every open snapshot the records from `first` on that it has yet to
+// read, as they are about to be overwritten or cut off. NoIndex: nothing is
+// overwritten or cut off (LastIndex only moves, or records are appended).
+void ChangeRecords(TAVecImage& drawing, std::int32_t first);
+// The same for a replacement of the whole drawing: it also takes a new
+// Generation.
+void ReplaceRecords(TAVecImage& drawing);
+// Undo and redo: LastIndex moves, the records stay.
+void MoveLastIndex(TAVecImage& drawing, std::int32_t lastIndex);
+// A Generation no drawing had before.
+std::uint64_t NewGeneration();
 
 // The one drawing the program works on.
 extern TAVecImage VecImage;
@@ -65,8 +101,9 @@ enum class SaveOutcome {
 LoadOutcome LoadDrawing(const std::string& fileName, TAVecImage& drawing);
 
 // True while a LoadDrawing is reading into the drawing: it is pumping
-// messages, and no handler has replaced the drawing since it began. The
-// window holds back recording, undo/redo and saves while this holds.
+// messages, and no handler has replaced or changed the drawing since it
+// began (running.h). The window holds back recording, undo/redo and saves
+// while this holds.
 bool LoadInProgress();
 
 // Writes the header and records 0..LastIndex as they are when it is called.
@@ -78,5 +115,9 @@ bool LoadInProgress();
 // ran inside the other's pump.
 SaveOutcome SaveDrawing(const std::string& fileName, const TAVecImage& drawing,
                         std::int32_t& savedSize);
+// The same for a file identified when the save was chosen: "the later save
+// wins" compares that identity with every other writer's.
+SaveOutcome SaveDrawing(const std::string& fileName, const TFileIdentity& chosen,
+                        const TAVecImage& drawing, std::int32_t& savedSize);
 
 } // namespace vellograph

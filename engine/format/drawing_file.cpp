@@ -2,6 +2,7 @@
 // message pump after every 256th record, and the old drawing back on failure.
 #include "engine/format/drawing.h"
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/running.h"
 #include "engine/io/file_io.h"
 #include "engine/playback/host.h"
 
@@ -23,43 +24,37 @@ constexpr std::int32_t PumpEvery = 256;
 // the cache until they become elements of the drawing.
 constexpr std::int32_t ChunkRecords = PumpEvery * 256;
 
-class LoadTransaction;
-// Loads begun and not yet returned, innermost last: a handler run by one
-// load's pump may start another.
-std::vector<const LoadTransaction*> activeLoads;
-
 // Everything a load replaces, kept until the load is over so that a failure
-// puts the drawing back exactly as it was.
+// puts the drawing back exactly as it was, identity and all: a load it
+// interrupted reads on, as the drawing is again the one that load owns.
 class LoadTransaction {
 public:
-    LoadTransaction(TAVecImage& drawing, std::vector<TDrawCommand>&& fresh)
+    LoadTransaction(TAVecImage& drawing, std::vector<TDrawCommand>&& fresh,
+                    const std::string& fileName)
         : drawing_(drawing), header_(drawing.Header), headerLastIndex_(drawing.HeaderLastIndex),
-          commands_(std::exchange(drawing.Commands, std::move(fresh))),
           lastIndex_(drawing.LastIndex), lastFillIndex_(drawing.LastFillIndex),
-          ours_(drawing.Commands.data()) {
-        activeLoads.push_back(this);
+          generation_(drawing.Generation), changes_(drawing.Changes), running_(LoadOf(fileName)) {
+        // A save in an outer pump may still need the old records.
+        ReplaceRecords(drawing);
+        commands_ = std::exchange(drawing.Commands, std::move(fresh));
         drawing.LastIndex = -1;
         drawing.LastFillIndex = 0;
+        running_->Drawing = &drawing;
+        running_->Generation = drawing.Generation;
+        running_->Changes = drawing.Changes;
     }
     ~LoadTransaction() {
         if (!finished_ && StillOurs()) {
             Restore();
         }
-        Finish();
     }
     LoadTransaction(const LoadTransaction&) = delete;
     LoadTransaction& operator=(const LoadTransaction&) = delete;
 
     // The records read so far, published to handlers as LastIndex.
-    void Published(std::int32_t loaded) {
-        loaded_ = loaded;
-        drawing_.LastIndex = loaded - 1;
-    }
-    // False once a handler run by a pump replaced or changed the records.
-    bool StillOurs() const {
-        return drawing_.Commands.data() == ours_ && drawing_.LastIndex == loaded_ - 1 &&
-               drawing_.Commands.size() == static_cast<std::size_t>(loaded_);
-    }
+    void Published(std::int32_t loaded) { drawing_.LastIndex = loaded - 1; }
+    // False once a handler run by a pump replaced or changed the drawing.
+    bool StillOurs() const { return running_->OwnsDrawing(); }
     void Restore() {
         KeepForSnapshots(drawing_, 0);
         drawing_.Header = header_;
@@ -67,25 +62,30 @@ public:
         drawing_.Commands = std::move(commands_);
         drawing_.LastIndex = lastIndex_;
         drawing_.LastFillIndex = lastFillIndex_;
-        Finish();
+        drawing_.Generation = generation_;
+        drawing_.Changes = changes_;
+        finished_ = true;
     }
     // Ends the load, keeping the drawing as it now is.
-    void Finish() {
-        if (!finished_) {
-            finished_ = true;
-            std::erase(activeLoads, this);
-        }
-    }
+    void Finish() { finished_ = true; }
 
 private:
+    static TRunningOperation LoadOf(const std::string& fileName) {
+        TRunningOperation load;
+        load.Kind = TOperationKind::Load;
+        load.File = IdentifyFile(fileName);
+        return load;
+    }
+
     TAVecImage& drawing_;
     std::array<char, 97> header_;
     std::uint8_t headerLastIndex_;
     std::vector<TDrawCommand> commands_;
     std::int32_t lastIndex_;
     std::int32_t lastFillIndex_;
-    const TDrawCommand* ours_;
-    std::int32_t loaded_ = 0;
+    std::uint64_t generation_;
+    std::uint64_t changes_;
+    TRunning running_;
     bool finished_ = false;
 };
 
@@ -107,38 +107,38 @@ fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size
 
 using Outcome = LoadOutcome;
 
-// Reads the records in chunks straight into the drawing's own storage, just
-// past its last element, and makes them elements one pump group at a time,
-// so that every pump sees LastIndex + 1 records in Commands and no second
-// copy of the file passes through memory: the insert copies each group onto
-// itself, in the cache. Load reserved room for every record, so the storage
-// stays where it is unless a handler run by a pump replaces or changes the
-// records, and that ends the load before the next insert (StillOurs).
+// Reads the records in chunks into a buffer of its own and appends them to
+// the drawing one pump group at a time, so that every pump sees LastIndex + 1
+// records in Commands. The chunk stays in the cache between the read and the
+// append, and Load reserved room for every record, so no second copy of the
+// file passes through memory and the storage never moves while the load
+// owns the drawing.
 Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecImage& drawing,
                     LoadTransaction& load) {
-    std::vector<TDrawCommand>& records = drawing.Commands;
+    std::vector<TDrawCommand> chunk(static_cast<std::size_t>(std::min(count, ChunkRecords)));
     std::int32_t loaded = 0;
     while (loaded < count) {
         const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
         const std::int64_t want =
             std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
-        TDrawCommand* const ahead = records.data() + loaded;
         // A file that shrank under us is as unreadable as one with a read error.
-        if (fileio::ReadFull(fd, ahead, static_cast<std::size_t>(want)) != want) {
+        if (fileio::ReadFull(fd, chunk.data(), static_cast<std::size_t>(want)) != want) {
             return Outcome::Failed;
         }
         // A short last record keeps zero bytes where the file ended.
-        std::memset(reinterpret_cast<char*>(ahead) + want, 0,
+        std::memset(reinterpret_cast<char*>(chunk.data()) + want, 0,
                     static_cast<std::size_t>(inChunk * RecordSize - want));
         for (std::int32_t first = 0; first < inChunk;) {
             const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
-            records.insert(records.end(), ahead + first, ahead + first + group);
+            drawing.Commands.insert(drawing.Commands.end(), chunk.begin() + first,
+                                    chunk.begin() + first + group);
             first += group;
             loaded += group;
             load.Published(loaded);
             if (loaded % PumpEvery == 0 && loaded < count) {
                 CurrentHost().ProcessMessages();
-                if (!load.StillOurs()) {
+                // A quit ends the load where it is: nothing follows it.
+                if (!load.StillOurs() || QuitRequested) {
                     return Outcome::Superseded;
                 }
             }
@@ -173,8 +173,7 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
         return Outcome::Failed; // too large to hold in memory
     }
 
-    KeepForSnapshots(drawing, 0); // a save in an outer pump may still need the old records
-    LoadTransaction load(drawing, std::move(fresh));
+    LoadTransaction load(drawing, std::move(fresh), fileName);
     // Header bytes the file does not supply keep their previous contents.
     std::copy_n(header.begin(), headerBytes, drawing.Header.begin());
     drawing.HeaderLastIndex = static_cast<std::uint8_t>(headerBytes - 1);
@@ -197,14 +196,6 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
 }
 
 } // namespace
-
-bool LoadInProgress() {
-    // A load whose drawing was replaced is over for everyone else, even
-    // before its pump returns to it; an inner load that failed gives an outer
-    // one its records back, and that one reads on.
-    return std::any_of(activeLoads.begin(), activeLoads.end(),
-                       [](const LoadTransaction* load) { return load->StillOurs(); });
-}
 
 LoadOutcome LoadDrawing(const std::string& fileName, TAVecImage& drawing) {
     const LoadOutcome outcome = Load(fileName, drawing);

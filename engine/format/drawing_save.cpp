@@ -5,6 +5,7 @@
 // began.
 #include "engine/format/drawing.h"
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/running.h"
 #include "engine/io/file_io.h"
 #include "engine/io/replace_file.h"
 #include "engine/playback/host.h"
@@ -16,6 +17,7 @@
 #include <future>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vellograph {
@@ -34,36 +36,6 @@ std::int32_t SizeOfFile(std::size_t records) {
     // A drawing past 2 GiB is saved whole; its size only saturates here.
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(size, std::numeric_limits<std::int32_t>::max()));
-}
-
-// A save that pumps the queue, known by the file it replaces.
-struct PendingSave {
-    std::string target;
-    // Set when a save that began later replaced the same file first: this
-    // one's older content must not go over it.
-    std::optional<std::int32_t> supersededBySize;
-};
-
-std::vector<PendingSave*> pendingSaves;
-
-class Registered {
-public:
-    explicit Registered(PendingSave& save) : save_(save) { pendingSaves.push_back(&save); }
-    ~Registered() { std::erase(pendingSaves, &save_); }
-    Registered(const Registered&) = delete;
-    Registered& operator=(const Registered&) = delete;
-
-private:
-    PendingSave& save_;
-};
-
-// Tells the saves still pumping that the target now holds newer content.
-void Supersede(const std::string& target, std::int32_t size, const PendingSave* self) {
-    for (PendingSave* earlier : pendingSaves) {
-        if (earlier != self && earlier->target == target) {
-            earlier->supersededBySize = size;
-        }
-    }
 }
 
 // Runs work on another thread while this one pumps the queue every few
@@ -89,6 +61,9 @@ bool WriteSlices(TReplaceFile& out, TDrawingSnapshot& records) {
         written += slice.size();
         if (written < records.size()) {
             CurrentHost().ProcessMessages();
+            if (QuitRequested) {
+                return false; // the program quits: the old file stays as it was
+            }
         }
     }
     return true;
@@ -97,9 +72,12 @@ bool WriteSlices(TReplaceFile& out, TDrawingSnapshot& records) {
 // The big save: slices with pumps, then the disk waits aside. The rename
 // itself stays on this thread, so saves of one file replace it in the order
 // in which they began.
-std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFile& out) {
-    PendingSave save{out.target(), std::nullopt};
-    const Registered registered(save);
+std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFile& out,
+                                          const TFileIdentity& chosen) {
+    TRunningOperation saving;
+    saving.Kind = TOperationKind::Save;
+    saving.File = chosen;
+    TRunning save(std::move(saving));
     std::size_t count = 0;
     {
         TDrawingSnapshot records(drawing);
@@ -109,8 +87,11 @@ std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFil
         }
     }
     RunWhilePumping([&] { out.flush(); });
-    if (save.supersededBySize) {
-        return save.supersededBySize; // the newer content stays; ours is dropped
+    if (save->SupersededBySize) {
+        return save->SupersededBySize; // the newer content stays; ours is dropped
+    }
+    if (QuitRequested) {
+        return std::nullopt; // the program quits: the old file stays as it was
     }
     // The last name of the old file goes with the rename, and the system
     // frees its blocks right there, which takes long for a big file: held
@@ -120,7 +101,7 @@ std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFil
         return std::nullopt;
     }
     const std::int32_t size = SizeOfFile(count);
-    Supersede(save.target, size, &save);
+    FileReplaced(chosen, size, &*save);
     RunWhilePumping([&] {
         oldFile.reset();
         out.syncDirectory();
@@ -128,7 +109,8 @@ std::optional<std::int32_t> SaveWithPumps(const TAVecImage& drawing, TReplaceFil
     return out.ok() ? std::optional(size) : std::nullopt;
 }
 
-std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& drawing) {
+std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& drawing,
+                                 const TFileIdentity& chosen) {
     if (drawing.LastIndex < -1 ||
         static_cast<std::size_t>(drawing.LastIndex + 1) > drawing.Commands.size()) {
         return std::nullopt;
@@ -138,14 +120,14 @@ std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& 
     TReplaceFile out(fileName);
     out.write(drawing.Header.data(), HeaderSize);
     if (count > SliceRecords) {
-        return SaveWithPumps(drawing, out);
+        return SaveWithPumps(drawing, out, chosen);
     }
     // A drawing of one slice is written at once, without pumping.
     out.write(drawing.Commands.data(), count * sizeof(TDrawCommand));
     if (!out.commit()) {
         return std::nullopt;
     }
-    Supersede(out.target(), SizeOfFile(count), nullptr);
+    FileReplaced(chosen, SizeOfFile(count), nullptr);
     return SizeOfFile(count);
 }
 
@@ -153,7 +135,12 @@ std::optional<std::int32_t> Save(const std::string& fileName, const TAVecImage& 
 
 SaveOutcome SaveDrawing(const std::string& fileName, const TAVecImage& drawing,
                         std::int32_t& savedSize) {
-    const std::optional<std::int32_t> size = Save(fileName, drawing);
+    return SaveDrawing(fileName, IdentifyFile(fileName), drawing, savedSize);
+}
+
+SaveOutcome SaveDrawing(const std::string& fileName, const TFileIdentity& chosen,
+                        const TAVecImage& drawing, std::int32_t& savedSize) {
+    const std::optional<std::int32_t> size = Save(fileName, drawing, chosen);
     if (!size) {
         CurrentHost().ShowMessage(MsgSaveFailed);
         return SaveOutcome::Failed;

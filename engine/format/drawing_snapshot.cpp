@@ -5,23 +5,17 @@
 
 namespace vellograph {
 
-namespace {
-
-std::vector<TDrawingSnapshot*> snapshots;
-
-} // namespace
-
 TDrawingSnapshot::TDrawingSnapshot(const TAVecImage& drawing)
     : drawing_(drawing),
       count_(drawing.LastIndex < 0 ? 0
                                    : std::min(drawing.Commands.size(),
                                               static_cast<std::size_t>(drawing.LastIndex) + 1)),
       keptFrom_(count_) {
-    snapshots.push_back(this);
+    drawing.Snapshots.List.push_back(this);
 }
 
 TDrawingSnapshot::~TDrawingSnapshot() {
-    std::erase(snapshots, this);
+    std::erase(drawing_.Snapshots.List, this);
 }
 
 std::span<const TDrawCommand> TDrawingSnapshot::Next(std::size_t maxCount) {
@@ -60,10 +54,8 @@ void TDrawingSnapshot::Keep(std::size_t first) {
 }
 
 void KeepForSnapshots(const TAVecImage& drawing, std::int32_t first) {
-    for (TDrawingSnapshot* snapshot : snapshots) {
-        if (&snapshot->drawing_ == &drawing) {
-            snapshot->Keep(static_cast<std::size_t>(std::max(first, 0)));
-        }
+    for (TDrawingSnapshot* snapshot : drawing.Snapshots.List) {
+        snapshot->Keep(static_cast<std::size_t>(std::max(first, 0)));
     }
 }
 

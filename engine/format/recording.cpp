@@ -1,7 +1,6 @@
 // AddCommand: turns pointer positions, widths, colours and delays into records.
 #include "engine/format/recording.h"
 
-#include "engine/format/drawing_snapshot.h"
 #include "engine/format/record_rules.h"
 #include "engine/playback/render.h"
 
@@ -78,7 +77,7 @@ TDrawCommand NumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t 
 void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& record) {
     if (index >= 0 && index <= drawing.LastIndex && index < NoIndex) {
         if (static_cast<std::size_t>(index) < drawing.Commands.size()) {
-            KeepForSnapshots(drawing, index);
+            ChangeRecords(drawing, index);
             drawing.Commands[static_cast<std::size_t>(index)] = record;
         }
         return;
@@ -86,7 +85,7 @@ void StoreRecord(TAVecImage& drawing, std::int32_t index, const TDrawCommand& re
     if (drawing.LastIndex == std::numeric_limits<std::int32_t>::max()) {
         return; // no index left to name another record
     }
-    KeepForSnapshots(drawing, drawing.LastIndex + 1); // an undone tail is cut off
+    ChangeRecords(drawing, drawing.LastIndex + 1); // an undone tail is cut off
     drawing.Commands.resize(static_cast<std::size_t>(drawing.LastIndex + 1));
     drawing.Commands.push_back(record);
     ++drawing.LastIndex;

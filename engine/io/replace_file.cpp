@@ -4,10 +4,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vellograph {
 
@@ -104,6 +107,40 @@ private:
     bool active_ = false;
 };
 
+// Removes the hidden new files beside the target that writers of it left
+// when their process died mid-write (".name.PID.N.tmp" of a PID no longer
+// running); those of running processes, this one included, are theirs.
+void RemoveLeftovers(const std::string& dir, const std::string& base) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(dir.c_str()), ::closedir);
+    if (!folder) {
+        return;
+    }
+    const std::string prefix = "." + base + ".";
+    std::vector<std::string> dead;
+    while (const dirent* entry = ::readdir(folder.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0) {
+            continue;
+        }
+        // PID "." counter, both decimal.
+        const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const auto dot = middle.find('.');
+        if (dot == 0 || dot == std::string::npos || dot + 1 == middle.size() ||
+            middle.find_first_not_of("0123456789.") != std::string::npos ||
+            middle.find('.', dot + 1) != std::string::npos || dot > 9) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(std::stol(middle.substr(0, dot)));
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            dead.push_back(dir + "/" + name);
+        }
+    }
+    for (const std::string& path : dead) {
+        ::unlink(path.c_str());
+    }
+}
+
 } // namespace
 
 TReplaceFile::TReplaceFile(const std::string& target) : target_(target) {
@@ -125,6 +162,7 @@ TReplaceFile::TReplaceFile(const std::string& target) : target_(target) {
     // The leading dot keeps the new file out of file dialogs while it exists.
     static unsigned counter = 0;
     const std::string dir = DirectoryOf(target_);
+    RemoveLeftovers(dir, base.substr(0, MaxBaseInTempName));
     const std::string stem = dir + (dir == "/" ? "." : "/.") + base.substr(0, MaxBaseInTempName) +
                              "." + std::to_string(::getpid()) + ".";
     for (int attempt = 0; attempt < MaxTempAttempts && !fd_; ++attempt) {

@@ -7,6 +7,8 @@
 
 namespace vellograph {
 
+bool QuitRequested = false;
+
 namespace {
 ConsoleHost defaultHost;
 Host* currentHost = &defaultHost;

@@ -20,6 +20,12 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
 };
 
+// Set once the program quits (the window closed, a quit signal): every loop
+// that pumps the queue ends at its next pump or record, a delay at once, and
+// no write that pumps goes on to replace its file. Unlike StopRequested it is
+// never used up.
+extern bool QuitRequested;
+
 // The host in force; a headless default (no pump, real clock, messages to
 // standard error) until the application installs its own.
 Host& CurrentHost();

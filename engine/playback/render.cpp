@@ -1,6 +1,7 @@
 // The playback renderer, ClearSurface and DelayMs.
 #include "engine/playback/render.h"
 
+#include "engine/format/running.h"
 #include "engine/playback/host.h"
 #include "engine/playback/played_records.h"
 
@@ -24,6 +25,7 @@ void ResetRenderGlobals() {
     ResetPenGlobals();
     Pace = PaceSlow;
     StopRequested = false;
+    QuitRequested = false;
 }
 
 void ClearSurface(TCanvas& canvas, TColor color) {
@@ -94,6 +96,9 @@ public:
             StopRequested = false;
             return false;
         }
+        if (QuitRequested) {
+            return false; // every playback, outer ones too
+        }
         return true;
     }
 
@@ -132,10 +137,14 @@ void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, s
 }
 
 void DelayMs(std::int32_t ms) {
+    const TRunning running(TOperationKind::Delay);
     Host& host = CurrentHost();
     const std::uint32_t t0 = host.TickCount();
     for (;;) {
         const std::uint32_t elapsed = host.TickCount() - t0; // right across a wrap
+        if (QuitRequested) {
+            return;
+        }
         if (ms < 0 || elapsed >= static_cast<std::uint32_t>(ms)) {
             host.ProcessMessages();
             return;

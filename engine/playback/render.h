@@ -22,7 +22,7 @@ inline constexpr TColor ClearBorderColor = 0x000001;
 
 // PenColor, FillColor and PenWidth back to their defaults.
 void ResetPenGlobals();
-// Resets the five globals to their start-up values.
+// Resets the five globals, and QuitRequested, to their start-up values.
 void ResetRenderGlobals();
 
 // The pen width on the surface: the truncated scaled width, at least 1.

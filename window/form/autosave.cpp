@@ -8,7 +8,6 @@
 
 #include <QLabel>
 
-#include <algorithm>
 #include <unistd.h>
 
 namespace vellograph {
@@ -21,15 +20,17 @@ constexpr std::int32_t CountdownTicks = 5;
 } // namespace
 
 void TMainForm::MMTempSaveClick() {
-    if (SaveWaitsForLoad(&TMainForm::MMTempSaveClick)) {
-        return;
-    }
-    std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
-    SaveDrawing(TempFileName, VecImage, size);
-    dialogs_.ShowMessage(SavedSizeText(size));
+    WriteDrawing(&TMainForm::MMTempSaveClick,
+                 {TempFileName, {}, 0, false, false, [this](std::int32_t size) {
+                      dialogs_.ShowMessage(SavedSizeText(size));
+                  }});
 }
 
 void TMainForm::MMLoadTempClick() {
+    AfterSavesOf(&TMainForm::MMLoadTempClick, TempFileName, [this] { LoadChosenTemp(); });
+}
+
+void TMainForm::LoadChosenTemp() {
     if (!FileExists(TempFileName)) {
         dialogs_.ShowMessage(MsgFileNotFound);
         return;
@@ -50,26 +51,22 @@ void TMainForm::MMClearTempClick() {
     if (!dialogs_.Confirm(MsgDeleteTemp)) {
         return;
     }
-    if (FileExists(TempFileName)) {
-        (void)::unlink(TempFileName); // a failed deletion goes unreported
-    } else {
-        dialogs_.ShowMessage(MsgNoTemp);
-    }
+    AfterSavesOf(&TMainForm::MMClearTempClick, TempFileName, [this] {
+        if (FileExists(TempFileName)) {
+            (void)::unlink(TempFileName); // a failed deletion goes unreported
+        } else {
+            dialogs_.ShowMessage(MsgNoTemp);
+        }
+    });
 }
 
 void TMainForm::Autosave() {
-    if (autosaveInProgress_) {
-        return; // still due: the next tick writes
-    }
-    struct InProgress {
-        bool& flag;
-        explicit InProgress(bool& f) : flag(f) { flag = true; }
-        ~InProgress() { flag = false; }
-    } inProgress(autosaveInProgress_);
-    std::int32_t size = 0; // not shown: a success says nothing
-    SaveDrawing(TempFileName, VecImage, size);
-    AutosaveTicks = 0;
-    LabelInform->setVisible(ShowLabelAfterAutosave);
+    WriteDrawing(&TMainForm::Timer1Timer, {TempFileName, {}, 0, true, false, [this](std::int32_t) {
+                                               // Only an autosave that wrote starts the
+                                               // count again; one dropped is due at once.
+                                               AutosaveTicks = 0;
+                                               LabelInform->setVisible(ShowLabelAfterAutosave);
+                                           }});
 }
 
 void TMainForm::Timer1Timer() {
@@ -77,15 +74,19 @@ void TMainForm::Timer1Timer() {
     // Ticks keep coming while a save's failure box is open: they count, but
     // start no second autosave; the first tick after that box writes. One due
     // while a load reads waits for the whole drawing, like any save.
-    if (AutosaveTicks >= AutosavePeriod && !autosaveInProgress_ &&
-        !SaveWaitsForLoad(&TMainForm::Autosave)) {
+    if (AutosaveTicks >= AutosavePeriod && !autosaveInProgress_ && !autosaveWaiting_) {
+        struct InProgress {
+            bool& flag;
+            explicit InProgress(bool& f) : flag(f) { flag = true; }
+            ~InProgress() { flag = false; }
+        } inProgress(autosaveInProgress_);
         Autosave();
     }
-    if (AutosaveTicks >= AutosavePeriod - CountdownTicks) {
+    // The countdown shows 5 to 1; an autosave that waits keeps the last one.
+    const std::int32_t left = AutosavePeriod - AutosaveTicks;
+    if (left >= 1 && left <= CountdownTicks) {
         LabelInform->show();
-        // An autosave held back is due now, not overdue: the count stops at 0.
-        LabelInform->setText(QString::fromStdString(
-            AutosaveCountdownText(std::max(0, AutosavePeriod - AutosaveTicks))));
+        LabelInform->setText(QString::fromStdString(AutosaveCountdownText(left)));
         LabelInform->adjustSize(); // the label grows with its text
     }
 }

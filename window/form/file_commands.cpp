@@ -41,6 +41,10 @@ void TMainForm::MMOpenClick() {
     }
     // From here on the chosen name is the current file name, found or not.
     const std::string fileName = OpenDialog1.FileName;
+    AfterSavesOf(&TMainForm::MMOpenClick, fileName, [this, fileName] { OpenChosenFile(fileName); });
+}
+
+void TMainForm::OpenChosenFile(const std::string& fileName) {
     if (!FileExists(fileName)) {
         dialogs_.ShowMessage(MsgFileNotFound);
         return;
@@ -51,28 +55,27 @@ void TMainForm::MMOpenClick() {
     if (load.Outcome == LoadOutcome::Superseded) {
         return; // the command that replaced the drawing has the last word
     }
-    // Off before the playback: a tick during it would autosave the drawing
-    // just opened. Saves chosen during the load come after, and may turn it on.
-    Timer1->stop();
-    RunHeldSaves(load.Saves);
+    // Saves chosen during the load write the whole file's drawing, before
+    // anything else can change it.
+    const bool timerAskedFor = RunHeldSaves(load.Saves);
     MMRedrawClick();
+    // Off once the drawing has played: no autosave until the next new
+    // drawing or save, unless a save chosen during the load turned it on.
+    if (!timerAskedFor) {
+        Timer1->stop();
+    }
 }
 
 void TMainForm::MMSaveClick() {
-    if (SaveWaitsForLoad(&TMainForm::MMSaveClick)) {
-        return;
-    }
     SaveDialog1.FileName = OpenDialog1.FileName;
-    std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
-    SaveDrawing(SaveDialog1.FileName, VecImage, size);
-    dialogs_.ShowMessage(SavedSizeText(size));
-    EnableTimer1();
+    WriteDrawing(&TMainForm::MMSaveClick,
+                 {SaveDialog1.FileName, {}, 0, false, true, [this](std::int32_t size) {
+                      dialogs_.ShowMessage(SavedSizeText(size));
+                      EnableTimer1();
+                  }});
 }
 
 void TMainForm::MMSaveAsClick() {
-    if (SaveWaitsForLoad(&TMainForm::MMSaveAsClick)) {
-        return;
-    }
     if (!ExecuteSave(dialogs_, SaveDialog1)) {
         return;
     }
@@ -81,11 +84,12 @@ void TMainForm::MMSaveAsClick() {
         dialogs_.ShowMessage(MsgNotSaved);
         return;
     }
-    std::int32_t size = 0;
-    SaveDrawing(fileName, VecImage, size);
-    OpenDialog1.FileName = fileName; // also when the save failed
-    dialogs_.ShowMessage(SavedSizeText(size));
-    EnableTimer1();
+    OpenDialog1.FileName = fileName; // also when the save fails
+    WriteDrawing(&TMainForm::MMSaveAsClick,
+                 {fileName, {}, 0, false, true, [this](std::int32_t size) {
+                      dialogs_.ShowMessage(SavedSizeText(size));
+                      EnableTimer1();
+                  }});
 }
 
 } // namespace vellograph

@@ -2,6 +2,7 @@
 // handler and is shown in the error box, and the program goes on.
 #pragma once
 
+#include "window/form/command_policy.h"
 #include "window/platform/dialogs.h"
 
 #include <exception>
@@ -24,8 +25,14 @@ template <class Handler> void RunGuarded(TDialogs& dialogs, Handler&& handler) n
 
 // The slot to connect in place of a handler: Guarded(this, &TMainForm::MMRedrawClick).
 // It takes exactly the handler's arguments, so Qt drops any extra signal ones.
-template <class Form, class... Args> auto Guarded(Form* form, void (Form::*handler)(Args...)) {
-    return [form, handler](Args... args) {
+// Once the program quits no handler starts; a command held back while a load
+// reads (its declared policy) does nothing.
+template <class Form, class... Args>
+auto Guarded(Form* form, void (Form::*handler)(Args...), TCommandPolicy policy = {}) {
+    return [form, handler, policy](Args... args) {
+        if (QuitRequested || policy.HoldsBack()) {
+            return;
+        }
         RunGuarded(form->Dialogs(), [&] { (form->*handler)(args...); });
     };
 }

@@ -1,17 +1,28 @@
-// Loads as the window runs them: what is held back while a file is read, the
-// busy cursor, and the saves that wait for the whole drawing.
+// The declared policies at work: what waits for a load or a save, the saves
+// bound when chosen, and the busy cursor while a file is read.
 #include "window/form/main_form.h"
 
+#include "window/form/file_messages.h"
 #include "window/form/guarded.h"
 
-#include <QLabel>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace vellograph {
 
-bool TMainForm::RecordingHeldBack() const {
-    return LoadInProgress();
+namespace {
+
+// How often a command waiting for a save looks again, in milliseconds.
+constexpr int SaveWaitPollMs = 10;
+
+} // namespace
+
+TCommandPolicy TMainForm::PolicyOf(Command command) const {
+    const auto found =
+        std::find_if(policies_.begin(), policies_.end(),
+                     [command](const auto& entry) { return entry.first == command; });
+    return found == policies_.end() ? TCommandPolicy{} : found->second;
 }
 
 void TMainForm::ShowLoadCursor() {
@@ -41,42 +52,89 @@ TMainForm::HeldLoad TMainForm::LoadHoldingBack(const std::string& fileName) {
     setCursor(Qt::BusyCursor);
     loadCursorShown_ = true;
     const LoadOutcome outcome = LoadDrawing(fileName, VecImage);
-    HeldLoad held{outcome, {}};
-    if (outcome == LoadOutcome::Loaded) {
-        held.Saves = std::move(savesAwaitingLoad_.back());
-    } else if (outcome == LoadOutcome::Superseded) {
-        // A dropped autosave counts as done: the next one is a period away.
-        for (Command save : savesAwaitingLoad_.back()) {
-            if (save == &TMainForm::Autosave) {
-                AutosaveTicks = 0;
-                LabelInform->setVisible(ShowLabelAfterAutosave);
+    HeldLoad held{outcome, std::move(savesAwaitingLoad_.back())};
+    if (outcome != LoadOutcome::Loaded) {
+        // The drawing is not the file they were chosen for: a failed load put
+        // the one before back, a replacing command made another.
+        for (const TChosenSave& save : held.Saves) {
+            if (save.IsAutosave) {
+                autosaveWaiting_ = false; // dropped: due again at the next tick
+            } else {
+                dialogs_.ShowMessage(MsgNotSaved);
             }
         }
+        held.Saves.clear();
     }
-    // A failed load put the drawing back as it was before; saves chosen while
-    // it read were meant for the file, not for that drawing, and are dropped.
     return held;
 }
 
-void TMainForm::RunHeldSaves(const std::vector<Command>& saves) {
-    for (Command save : saves) {
-        RunGuarded(dialogs_, [&] { (this->*save)(); }); // one failing stops no other
+bool TMainForm::RunHeldSaves(const std::vector<TChosenSave>& saves) {
+    bool timerOn = false;
+    for (const TChosenSave& save : saves) {
+        if (QuitRequested) {
+            return timerOn;
+        }
+        timerOn = timerOn || (save.EnablesTimer1 && VecImage.Generation == save.Generation);
+        RunGuarded(dialogs_, [&] { RunChosenSave(save); }); // one failing stops no other
     }
+    return timerOn;
 }
 
-bool TMainForm::SaveWaitsForLoad(Command command) {
-    if (!LoadInProgress() || savesAwaitingLoad_.empty()) {
-        return false;
-    }
+void TMainForm::WriteDrawing(Command command, TChosenSave save) {
+    save.File = IdentifyFile(save.FileName);
+    save.Generation = VecImage.Generation;
     // The load that reads is the innermost one begun here: those outside it
     // had their drawing replaced by the command that began it, and one that
     // failed inside it has returned already.
-    std::vector<Command>& waiting = savesAwaitingLoad_.back();
-    if (command != &TMainForm::Autosave ||
-        std::find(waiting.begin(), waiting.end(), command) == waiting.end()) {
-        waiting.push_back(command);
+    if (PolicyOf(command).Load == TPolicy::Wait && LoadInProgress() &&
+        !savesAwaitingLoad_.empty()) {
+        autosaveWaiting_ = autosaveWaiting_ || save.IsAutosave;
+        savesAwaitingLoad_.back().push_back(std::move(save));
+        return;
     }
-    return true;
+    RunChosenSave(save);
+}
+
+void TMainForm::RunChosenSave(const TChosenSave& save) {
+    if (save.IsAutosave) {
+        autosaveWaiting_ = false;
+    }
+    if (VecImage.Generation != save.Generation) {
+        if (!save.IsAutosave) {
+            dialogs_.ShowMessage(MsgNotSaved);
+        }
+        return;
+    }
+    std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
+    SaveDrawing(save.FileName, save.File, VecImage, size);
+    if (save.Written) {
+        save.Written(size);
+    }
+}
+
+void TMainForm::AfterSavesOf(Command command, const std::string& fileName,
+                             std::function<void()> rest) {
+    const TFileIdentity file = IdentifyFile(fileName);
+    if (PolicyOf(command).SaveOfItsFile == TPolicy::Wait && SaveOfFileRunning(file)) {
+        RunWhenNoSaveWrites(file, std::move(rest));
+        return;
+    }
+    rest();
+}
+
+void TMainForm::RunWhenNoSaveWrites(const TFileIdentity& file, std::function<void()> rest) {
+    // The save runs in a pump further out: it can end only once this
+    // handler has returned, so the rest is looked at again from the queue.
+    QTimer::singleShot(SaveWaitPollMs, this, [this, file, rest = std::move(rest)] {
+        if (QuitRequested) {
+            return;
+        }
+        if (SaveOfFileRunning(file)) {
+            RunWhenNoSaveWrites(file, rest);
+        } else {
+            RunGuarded(dialogs_, rest);
+        }
+    });
 }
 
 } // namespace vellograph

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -118,6 +119,28 @@ void TMainForm::CreateComponents() {
 }
 
 void TMainForm::WireCommands() {
+    // What each command does while a long operation runs (running.h):
+    // every command runs inside playbacks, fit scans and delays; the
+    // policies below are the exceptions, against loads and saves.
+    // Recording into the drawing or moving LastIndex while a load reads
+    // would mix the file's records with the user's: held back. Showing a
+    // panel, hovering over a picker, "Accept" and the playback commands
+    // change no drawing and run.
+    const TCommandPolicy records{TPolicy::HoldBack, TPolicy::RunInside};
+    strokePolicy_ = records;
+    // A save chosen during a load takes its file and the drawing now and
+    // writes once the whole file is read (dropped, "Не сохранено", when the
+    // drawing was replaced meanwhile).
+    const TCommandPolicy saves{TPolicy::Wait, TPolicy::RunInside};
+    // Reading or deleting a file that a save still writes waits for it.
+    const TCommandPolicy reads{TPolicy::RunInside, TPolicy::Wait};
+    policies_ = {
+        {&TMainForm::MMSaveClick, saves},      {&TMainForm::MMSaveAsClick, saves},
+        {&TMainForm::MMTempSaveClick, saves},  {&TMainForm::Timer1Timer, saves},
+        {&TMainForm::MMOpenClick, reads},      {&TMainForm::MMLoadTempClick, reads},
+        {&TMainForm::MMClearTempClick, reads},
+    };
+
     connect(ImageScreen, &TImageScreen::MouseDown, this,
             Guarded(this, &TMainForm::ImageScreenMouseDown));
     connect(ImageScreen, &TImageScreen::MouseMove, this,
@@ -146,13 +169,31 @@ void TMainForm::WireCommands() {
     onTrigger(MMClearTemp, &TMainForm::MMClearTempClick);
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TMainForm::Timer1Timer));
 
-    // Pen width and colour pickers.
+    // Pen width and colour pickers: a click records, hovering does not.
     onTrigger(MMPenWidth, &TMainForm::MMPenWidthClick);
     onTrigger(MMPenColor, &TMainForm::MMPenColorClick);
+    connect(ImagePenWidth, &TCanvasImage::MouseMove, this,
+            Guarded(this, &TMainForm::ImagePenWidthMouseMove));
+    connect(ImagePenWidth, &TCanvasImage::MouseDown, this,
+            Guarded(this, &TMainForm::ImagePenWidthMouseDown, records));
+    connect(ImagePenColor, &TCanvasImage::MouseMove, this,
+            Guarded(this, &TMainForm::ImagePenColorMouseMove));
+    connect(ImagePenColor, &TCanvasImage::MouseDown, this,
+            Guarded(this, &TMainForm::ImagePenColorMouseDown, records));
 
     // Undo/redo and delay panels.
     onTrigger(MMPanelCancel, &TMainForm::MMPanelCancelClick);
     onTrigger(MMPanelDelay, &TMainForm::MMPanelDelayClick);
+    connect(ButtonBckwrd, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ButtonBckwrdClick, records));
+    connect(ButtonFrwrd, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ButtonFrwrdClick, records));
+    connect(ButtonCancelAccept, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ButtonCancelAcceptClick));
+    connect(ButtonDelay, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ButtonDelayClick, records));
+    connect(ButtonDelayClose, &QPushButton::clicked, this,
+            Guarded(this, &TMainForm::ButtonDelayCloseClick));
 
     // Settings.
     onTrigger(MMAssociateExt, &TMainForm::MMAssociateExtClick);
@@ -187,7 +228,7 @@ void TMainForm::FormCreate() {
         }
         Timer1->stop();
         TimerLoader->start();
-        RunHeldSaves(load.Saves);
+        RunHeldSaves(load.Saves); // they may turn Timer1 on again
     } else {
         dialogs_.ShowMessage("Файл не найден");
     }
@@ -201,15 +242,19 @@ void TMainForm::TimerLoaderTimer() {
 void TMainForm::FormKeyDown(int key) {
     if (key == Qt::Key_Escape) {
         StopRequested = true;
-        close();
+        Quit();
     }
 }
 
 void TMainForm::MMExitClick() {
     StopRequested = true; // also when the answer is Cancel
     if (dialogs_.Confirm("Сохранили? Выйти?")) {
-        close();
+        Quit();
     }
+}
+
+void TMainForm::Quit() {
+    close(); // closeEvent ends the rest
 }
 
 void TMainForm::MMAboutClick() {
@@ -250,9 +295,13 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // A playback running in a pump would otherwise go on drawing into a
-    // window nobody sees, and keep the process alive until it ends.
-    StopRequested = true;
+    // However the window closes, the program ends: the loops running in
+    // pumps (playbacks outer and inner, a delay, the fit scan, a load, a
+    // big save) end at once instead of going on in a window nobody sees,
+    // and no timer, deferred command or box comes after.
+    QuitRequested = true;
+    Timer1->stop();
+    TimerLoader->stop();
     QWidget::closeEvent(event);
 }
 

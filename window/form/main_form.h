@@ -2,11 +2,13 @@
 #pragma once
 
 #include "engine/format/drawing.h"
+#include "window/form/command_policy.h"
 #include "window/platform/dialogs.h"
 
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,7 @@ public:
               QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // The boxes and dialogs, silent once the program quits.
     TDialogs& Dialogs() { return dialogs_; }
 
     // Covers the screen (also without a window manager), then maximizes.
@@ -208,10 +211,9 @@ public:
     // components above earlier ones.
     void PlaceAtPointer(QWidget* widget);
 
-    // True while a load reads into the drawing. Every action that records
-    // into it or moves LastIndex does nothing then: a stroke, undo, redo,
-    // accept, the pickers and the delay; the window shows the busy cursor.
-    bool RecordingHeldBack() const;
+    // Ends the program as "Выход" answered Yes does: every loop in
+    // progress ends, outer ones too, and nothing runs or shows after it.
+    void Quit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -242,26 +244,54 @@ private:
     void ResetPen();
     void EnableTimer1();
 
-    // Loads and the saves chosen while they read (load_guard.cpp). A save
-    // chosen during a load waits for it: it runs, in the order chosen, once
-    // the load has read the whole file, and is dropped when a command that
-    // replaces the drawing ends the load instead, so that no save writes a
-    // drawing the user did not have.
+    // What the commands that read, write or delete a file do while a load
+    // or a save runs, declared in WireCommands.
     using Command = void (TMainForm::*)();
+    TCommandPolicy PolicyOf(Command command) const;
+    std::vector<std::pair<Command, TCommandPolicy>> policies_;
+    // A left press and drag record: held back while a load reads.
+    TCommandPolicy strokePolicy_;
+
+    // A drawing save as it was chosen: the file and the drawing's generation
+    // at that moment, and what the command does once it wrote.
+    struct TChosenSave {
+        std::string FileName;
+        TFileIdentity File;
+        std::uint64_t Generation = 0;
+        bool IsAutosave = false;    // a drop says nothing
+        bool EnablesTimer1 = false; // "Сохранить", "Сохранить как..."
+        std::function<void(std::int32_t size)> Written; // after the write, failed or not
+    };
+    // Writes the drawing now; while a load reads and the command's policy
+    // is Wait, once the load has read the whole file (load_guard.cpp).
+    void WriteDrawing(Command command, TChosenSave save);
+    // The write itself, or "Не сохранено" when the drawing is no longer the
+    // one the save was chosen for.
+    void RunChosenSave(const TChosenSave& save);
+    // Runs rest now; while a save still writes the file and the command's
+    // policy is Wait, once no save does.
+    void AfterSavesOf(Command command, const std::string& fileName, std::function<void()> rest);
+    void RunWhenNoSaveWrites(const TFileIdentity& file, std::function<void()> rest);
+
+    // Loads as the window runs them (load_guard.cpp).
     struct HeldLoad {
         LoadOutcome Outcome;
-        std::vector<Command> Saves; // to run once the caller's steps allow
+        std::vector<TChosenSave> Saves; // to run once the caller's steps allow
     };
     HeldLoad LoadHoldingBack(const std::string& fileName);
-    void RunHeldSaves(const std::vector<Command>& saves);
-    // True when the command was put off until the load that reads now is over.
-    bool SaveWaitsForLoad(Command command);
+    // Runs the saves chosen while the load read; true when one of them
+    // turned Timer1 on.
+    bool RunHeldSaves(const std::vector<TChosenSave>& saves);
     // The busy cursor exactly while a load reads.
     void ShowLoadCursor();
+    // The rest of "Открыть файл" and "Загрузка сохранки", once the file is
+    // chosen and no save writes it.
+    void OpenChosenFile(const std::string& fileName);
+    void LoadChosenTemp();
     // The autosave itself, due or put off by a load (autosave.cpp).
     void Autosave();
 
-    TDialogs& dialogs_;
+    TQuietOnceQuit dialogs_;
     QtHost* host_;
     std::vector<std::string> args_;
     int playbackDepth_ = 0;
@@ -270,8 +300,10 @@ private:
     bool alphaPainted_ = false; // by the window's own alpha channel
 
     bool autosaveInProgress_ = false;
+    // An autosave is chosen and waits for a load to read the whole file.
+    bool autosaveWaiting_ = false;
     // One list per load begun by this window and not yet returned, innermost last.
-    std::vector<std::vector<Command>> savesAwaitingLoad_;
+    std::vector<std::vector<TChosenSave>> savesAwaitingLoad_;
     bool loadCursorShown_ = false;
     // The left press came while a load read: the stroke records nothing.
     bool strokeHeldBack_ = false;

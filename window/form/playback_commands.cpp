@@ -1,6 +1,7 @@
 // The playback commands of the menu: "Перерисовать", "В конец", "Медленно", "СТОП".
 #include "window/form/main_form.h"
 
+#include "engine/format/running.h"
 #include "engine/playback/render.h"
 #include "window/form/image_screen.h"
 #include "window/form/views.h"
@@ -23,6 +24,7 @@ void TMainForm::PlayRecords(std::int32_t start, std::int32_t end) {
             form->ImageScreen->InvalidateAll(); // what was drawn after the last pump
         }
     } playing(this);
+    const TRunning running(TOperationKind::Playback);
     RenderDrawing(ImageScreen->Canvas(), VecImage, LiveView.OriginX, LiveView.OriginY, start, end,
                   LiveView.Scale, LiveView.Angle);
 }

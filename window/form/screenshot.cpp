@@ -2,12 +2,16 @@
 #include "window/form/main_form.h"
 
 #include "engine/format/drawing.h"
+#include "engine/format/running.h"
 #include "engine/io/error.h"
 #include "engine/raster/bitmap_file.h"
 #include "window/form/file_messages.h"
 #include "window/form/image_screen.h"
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace vellograph {
@@ -33,6 +37,7 @@ void TMainForm::MMSaveScreenAsClick() {
         dialogs_.ShowMessage(MsgNotSaved);
         return;
     }
+    const TFileIdentity chosen = IdentifyFile(fileName);
     // The canvas is white from the start, so a surface nothing was painted on
     // yet is written as the blank picture it shows. Panels and the label are
     // widgets of their own and never part of it.
@@ -40,6 +45,13 @@ void TMainForm::MMSaveScreenAsClick() {
     if (!written) {
         throw UserError(CannotCreateFileText(FullPath(fileName), written.reason));
     }
+    // The later write wins, whichever writer made it: a drawing save of the
+    // same file still pumping leaves the picture in place.
+    struct stat st {};
+    const auto size = ::stat(fileName.c_str(), &st) == 0
+                          ? static_cast<std::int32_t>(std::min<off_t>(st.st_size, INT32_MAX))
+                          : 0;
+    FileReplaced(chosen, size, nullptr);
 }
 
 } // namespace vellograph

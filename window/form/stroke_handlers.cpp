@@ -64,7 +64,7 @@ void TMainForm::ImageScreenMouseDown(Qt::MouseButton button, int x, int y) {
     PrevY = y;
     // A stroke begun while a load reads is no part of any drawing: neither
     // the one being read nor the one it replaces.
-    strokeHeldBack_ = pressed == TMouseButton::mbLeft && RecordingHeldBack();
+    strokeHeldBack_ = pressed == TMouseButton::mbLeft && strokePolicy_.HoldsBack();
     if (pressed == TMouseButton::mbLeft && !strokeHeldBack_) {
         Record(CmdMove); // a press paints nothing
     }
@@ -84,7 +84,7 @@ void TMainForm::ImageScreenMouseMove(int x, int y) {
         return;
     }
     // A load that begins mid-stroke ends the stroke there.
-    strokeHeldBack_ = strokeHeldBack_ || RecordingHeldBack();
+    strokeHeldBack_ = strokeHeldBack_ || strokePolicy_.HoldsBack();
     if (strokeHeldBack_) {
         return;
     }

@@ -31,10 +31,6 @@ void TMainForm::CreateDelayPanel() {
     ButtonDelayClose->setFont(bold);
     setTabOrder(EditDelay, ButtonDelay);
     setTabOrder(ButtonDelay, ButtonDelayClose);
-
-    connect(ButtonDelay, &QPushButton::clicked, this, Guarded(this, &TMainForm::ButtonDelayClick));
-    connect(ButtonDelayClose, &QPushButton::clicked, this,
-            Guarded(this, &TMainForm::ButtonDelayCloseClick));
 }
 
 void TMainForm::MMPanelDelayClick() {
@@ -42,9 +38,6 @@ void TMainForm::MMPanelDelayClick() {
 }
 
 void TMainForm::ButtonDelayClick() {
-    if (RecordingHeldBack()) {
-        return;
-    }
     const std::int32_t ms = DelayFromText(EditDelay->text().toStdString());
     // Nothing waits now: playback pauses when it reaches the record.
     AddCommand(VecImage, ms, 0, 0, 0, NoIndex, 0, 0, CmdDelay);

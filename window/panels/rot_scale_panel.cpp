@@ -131,8 +131,12 @@ void TMainForm::ButtonRNScalCancelClick() {
 void TMainForm::ButtonFitToScreenClick() {
     // The preview and its rotation play no part: the fit starts from the
     // drawing alone and fills the surface's real pixels.
-    ComputeFitView(LiveView, VecImage, ImageScreen->Canvas().width(),
-                   ImageScreen->Canvas().height(), QLocale::system().decimalPoint().toStdString());
+    const bool whole = ComputeFitView(LiveView, VecImage, ImageScreen->Canvas().width(),
+                                      ImageScreen->Canvas().height(),
+                                      QLocale::system().decimalPoint().toStdString());
+    if (!whole) {
+        return; // stopped: the user asked for no playback, and the panel stays
+    }
     MMRedrawClick();
     PanelRotNScal->hide();
 }

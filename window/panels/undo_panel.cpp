@@ -51,12 +51,6 @@ void TMainForm::CreateUndoPanel() {
     setTabOrder(ButtonBckwrd, ButtonFrwrd);
     setTabOrder(ButtonFrwrd, ButtonCancelAccept);
     setTabOrder(ButtonCancelAccept, EditUndoStep);
-
-    connect(ButtonBckwrd, &QPushButton::clicked, this,
-            Guarded(this, &TMainForm::ButtonBckwrdClick));
-    connect(ButtonFrwrd, &QPushButton::clicked, this, Guarded(this, &TMainForm::ButtonFrwrdClick));
-    connect(ButtonCancelAccept, &QPushButton::clicked, this,
-            Guarded(this, &TMainForm::ButtonCancelAcceptClick));
 }
 
 void TMainForm::MMPanelCancelClick() {
@@ -65,12 +59,9 @@ void TMainForm::MMPanelCancelClick() {
 }
 
 void TMainForm::ButtonBckwrdClick() {
-    if (RecordingHeldBack()) {
-        return;
-    }
     const std::int32_t step = UndoStepFromText(EditUndoStep->text().toStdString());
     const PaceOverride pace(PaceFastReplay); // put back even when a pump changed it
-    VecImage.LastIndex = std::max(VecImage.LastIndex - step, -1);
+    MoveLastIndex(VecImage, std::max(VecImage.LastIndex - step, -1));
     if (CanReplayFromLastFill(VecImage)) {
         // The fill floods the whole surface: nothing before it needs painting.
         PlayRecords(VecImage.LastFillIndex, VecImage.LastIndex);
@@ -81,9 +72,6 @@ void TMainForm::ButtonBckwrdClick() {
 }
 
 void TMainForm::ButtonFrwrdClick() {
-    if (RecordingHeldBack()) {
-        return;
-    }
     const std::int32_t step = UndoStepFromText(EditUndoStep->text().toStdString());
     const PaceOverride pace(PaceRedo);
     const std::int32_t old = VecImage.LastIndex;
@@ -91,16 +79,13 @@ void TMainForm::ButtonFrwrdClick() {
     // since then may end before it, or reach past it: redo never goes beyond
     // the stored records, and never moves LastIndex backwards.
     const std::int32_t limit = std::max(old, std::min(RedoLimit, LastStoredIndex(VecImage)));
-    VecImage.LastIndex = static_cast<std::int32_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(old) + step, limit));
+    MoveLastIndex(VecImage, static_cast<std::int32_t>(std::min<std::int64_t>(
+                                static_cast<std::int64_t>(old) + step, limit)));
     // The record at old is painted a second time; from -1 the render starts at 0.
     PlayRecords(old, VecImage.LastIndex);
 }
 
 void TMainForm::ButtonCancelAcceptClick() {
-    if (RecordingHeldBack()) {
-        return;
-    }
     PanelCancel->hide(); // the undone records stay stored until the next recorded command
 }
 

@@ -2,6 +2,7 @@
 #include "window/panels/view_fit.h"
 
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/running.h"
 #include "engine/playback/fit.h"
 #include "engine/playback/host.h"
 #include "engine/playback/render.h"
@@ -94,8 +95,9 @@ std::string FormatScale(double value, const std::string& decimalSeparator) {
     return out;
 }
 
-void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
+bool ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
                     int surfaceHeight, const std::string& decimalSeparator) {
+    const TRunning running(TOperationKind::Fit);
     // Handlers run from the pumps may change the drawing; scan a snapshot.
     TDrawingSnapshot records(drawing);
     TPointBox box;
@@ -110,6 +112,9 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
             if (i++ % FitPumpEvery == 0) {
                 CurrentHost().ProcessMessages();
             }
+            if (QuitRequested) {
+                return false;
+            }
             if (StopRequested) {
                 StopRequested = false;
                 stopped = true;
@@ -119,7 +124,7 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
     }
     const double scale = box.fitScale(surfaceWidth, surfaceHeight);
     if (scale == 0.0) {
-        return;
+        return !stopped;
     }
     const std::int32_t minX = box.minX, minY = box.minY, maxX = box.maxX, maxY = box.maxY;
     view.OriginX = minX;
@@ -133,6 +138,7 @@ void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWid
                               "\nScale=" + FormatScale(scale, decimalSeparator));
     view.OriginX = TruncToInt32(-minX * scale);
     view.OriginY = TruncToInt32(-minY * scale);
+    return !stopped;
 }
 
 } // namespace vellograph

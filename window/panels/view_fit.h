@@ -30,7 +30,9 @@ std::string FormatScale(double value, const std::string& decimalSeparator);
 // the view so the box fills the surface without rotation, telling the user
 // the box and the scale. A drawing without at least two distinct points, or
 // a surface with no area, leaves the view as it was and tells nothing.
-void ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
+// False when a stop or a quit ended the scan: a stop still fits the box of
+// the records scanned so far; a quit changes nothing.
+bool ComputeFitView(TViewParams& view, const TAVecImage& drawing, int surfaceWidth,
                     int surfaceHeight, const std::string& decimalSeparator);
 
 } // namespace vellograph

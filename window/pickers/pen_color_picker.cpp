@@ -14,10 +14,6 @@ void TMainForm::CreatePenColorPicker() {
     ImagePenColor->setObjectName("ImagePenColor");
     ImagePenColor->move(264, 8);
     ImagePenColor->hide();
-    connect(ImagePenColor, &TCanvasImage::MouseMove, this,
-            Guarded(this, &TMainForm::ImagePenColorMouseMove));
-    connect(ImagePenColor, &TCanvasImage::MouseDown, this,
-            Guarded(this, &TMainForm::ImagePenColorMouseDown));
 }
 
 void TMainForm::MMPenColorClick() {
@@ -33,9 +29,6 @@ void TMainForm::MMPenColorClick() {
 }
 
 void TMainForm::ImagePenColorMouseMove(int x, int y) {
-    if (RecordingHeldBack()) {
-        return;
-    }
     TCanvas& canvas = ImagePenColor->Canvas();
     DrawPaletteGrid(canvas); // also takes the previous highlight away
     const PaletteCell cell = PaletteHitTest(x, y);
@@ -48,9 +41,6 @@ void TMainForm::ImagePenColorMouseMove(int x, int y) {
 }
 
 void TMainForm::ImagePenColorMouseDown(Qt::MouseButton button, int x, int y) {
-    if (RecordingHeldBack()) {
-        return;
-    }
     const PaletteCell cell = PaletteHitTest(x, y);
     const TColor color = PaletteColors[cell.column][cell.row];
     if (button == Qt::LeftButton) {

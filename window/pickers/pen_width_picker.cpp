@@ -15,10 +15,6 @@ void TMainForm::CreatePenWidthPicker() {
     ImagePenWidth->setObjectName("ImagePenWidth");
     ImagePenWidth->move(0, 0);
     ImagePenWidth->hide();
-    connect(ImagePenWidth, &TCanvasImage::MouseMove, this,
-            Guarded(this, &TMainForm::ImagePenWidthMouseMove));
-    connect(ImagePenWidth, &TCanvasImage::MouseDown, this,
-            Guarded(this, &TMainForm::ImagePenWidthMouseDown));
 }
 
 void TMainForm::MMPenWidthClick() {
@@ -27,18 +23,12 @@ void TMainForm::MMPenWidthClick() {
 }
 
 void TMainForm::ImagePenWidthMouseMove(int x, int /*y*/) {
-    if (RecordingHeldBack()) {
-        return;
-    }
     PenWidth = PenWidthFromPickerX(x, PenWidthPictureWidth);
     DrawPenWidthPreview(ImagePenWidth->Canvas(), PenWidthPictureWidth, PenWidthPictureHeight);
     ImagePenWidth->update();
 }
 
 void TMainForm::ImagePenWidthMouseDown(Qt::MouseButton button, int /*x*/, int /*y*/) {
-    if (RecordingHeldBack()) {
-        return;
-    }
     // Every click records, even an unchanged width; only the left one closes.
     AddCommand(VecImage, PenWidth, 0, 0, 0, NoIndex, LiveView.Scale, 0, CmdPenWidth);
     if (button == Qt::LeftButton) {

@@ -12,19 +12,19 @@ namespace vellograph {
 
 namespace {
 
-// The one entry of the folder that Qt shows as `shown`, or nothing.
-std::string EntryShownAs(const std::string& folder, const QString& shown) {
+// The entries of the folder that Qt shows as `shown`.
+std::vector<std::string> EntriesShownAs(const std::string& folder, const QString& shown) {
+    std::vector<std::string> matches;
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
     if (!dir) {
-        return {};
+        return matches;
     }
-    std::vector<std::string> matches;
     while (const dirent* entry = ::readdir(dir.get())) {
         if (QFile::decodeName(entry->d_name) == shown) {
             matches.emplace_back(entry->d_name);
         }
     }
-    return matches.size() == 1 ? matches.front() : std::string();
+    return matches;
 }
 
 } // namespace
@@ -34,7 +34,7 @@ bool PathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string PathBytes(const QString& path) {
+std::string PathBytes(const QString& path, bool* ambiguous) {
     if (!path.contains(QChar(QChar::ReplacementCharacter))) {
         return QFile::encodeName(path).toStdString();
     }
@@ -46,9 +46,14 @@ std::string PathBytes(const QString& path) {
             bytes += '/';
         }
         std::string name = QFile::encodeName(part).toStdString();
-        if (part.contains(QChar(QChar::ReplacementCharacter)) && !PathExists(bytes + name)) {
-            if (std::string found = EntryShownAs(folder, part); !found.empty()) {
-                name = std::move(found);
+        // A file really named with U+FFFD is shown alike too: it is one of
+        // the look-alikes, not a reason to stop looking.
+        if (part.contains(QChar(QChar::ReplacementCharacter))) {
+            std::vector<std::string> found = EntriesShownAs(folder, part);
+            if (found.size() == 1) {
+                name = std::move(found.front());
+            } else if (found.size() > 1 && ambiguous) {
+                *ambiguous = true;
             }
         }
         bytes += name;

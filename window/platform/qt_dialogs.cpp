@@ -36,8 +36,9 @@ std::string ChosenPathBytes(const QUrl& url) {
     if (!shown.contains(QChar(QChar::ReplacementCharacter)) || shown.toUtf8() != bytes) {
         return bytes.toStdString();
     }
-    std::string path = PathBytes(shown);
-    if (!PathExists(path) && path.find("\xEF\xBF\xBD") != std::string::npos) {
+    bool ambiguous = false;
+    std::string path = PathBytes(shown, &ambiguous);
+    if (ambiguous || (!PathExists(path) && path.find("\xEF\xBF\xBD") != std::string::npos)) {
         throw UserError("Cannot tell which file \"" + shown.toStdString() +
                         "\" is: its name is not valid UTF-8 and the dialog did not give its bytes");
     }

@@ -67,6 +67,9 @@ std::uint32_t QtHost::TickCount() {
 }
 
 void QtHost::ShowMessage(const std::string& text) {
+    if (QuitRequested) {
+        return; // the window is gone: nobody to tell
+    }
     dialogs_.ShowMessage(text);
 }
 

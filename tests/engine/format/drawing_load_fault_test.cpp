@@ -129,6 +129,7 @@ TEST_F(LoadFaultTest, NewDrawingDuringThePumpEndsTheLoad) {
 TEST_F(LoadFaultTest, StrokeDuringThePumpEndsTheLoadAndIsKept) {
     WriteBytes(path, PatternFile(1000));
     host.onPump = [&] {
+        ChangeRecords(drawing, NoIndex);
         drawing.Commands.push_back({'l', {'1', '1', '1', '1'}, '\n'});
         ++drawing.LastIndex;
     };

@@ -186,3 +186,27 @@ TEST_F(SaveFaultTest, ReaderOfTheOldFileKeepsTheWholeOldContent) {
 }
 
 } // namespace
+
+// A writer killed mid-write leaves its hidden file; the next write of the
+// same target removes it, and only it.
+TEST_F(SaveFaultTest, LeftoversOfDeadWritersGoWithTheNextWrite) {
+    const pid_t dead = ::fork();
+    if (dead == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(dead, nullptr, 0);
+    const std::string deadPid = std::to_string(dead), ours = std::to_string(::getpid());
+    const std::set<std::string> kept = {
+        "drawing.vlgf", "." + std::string("drawing.vlgf.") + ours + ".7.tmp", // a live writer's
+        ".other.vlgf." + deadPid + ".0.tmp",                                  // another target's
+        ".drawing.vlgf.x" + deadPid + ".0.tmp",                               // no PID
+    };
+    for (const std::string& name : kept) {
+        WriteBytes(dir.file(name), "x");
+    }
+    WriteBytes(dir.file(".drawing.vlgf." + deadPid + ".0.tmp"), "half");
+    WriteBytes(dir.file(".drawing.vlgf." + deadPid + ".12.tmp"), "half");
+    std::int32_t size = 0;
+    EXPECT_EQ(SaveDrawing(target, PatternDrawing(3), size), SaveOutcome::Saved);
+    EXPECT_EQ(Listing(dir.path()), kept);
+}

@@ -99,7 +99,7 @@ protected:
             break;
         case Action::Fill: {
             // No command records fills: placed as AddCommand places records.
-            KeepForSnapshots(VecImage, VecImage.LastIndex + 1);
+            ChangeRecords(VecImage, VecImage.LastIndex + 1);
             VecImage.Commands.resize(static_cast<std::size_t>(VecImage.LastIndex + 1));
             VecImage.Commands.push_back(MakeColorRecord(CmdFill, 0xF0F0F0 - (arg % 4) * 0x101010));
             ++VecImage.LastIndex;
