@@ -6,11 +6,12 @@
 #include "engine/raster/canvas.h"
 #include "tests/support/fake_host.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <type_traits>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -18,13 +19,19 @@ using namespace vellograph;
 
 namespace {
 
+// The view's values lead the input in little-endian order whatever the host,
+// so that a corpus file asks for the same view on every processor.
 template <typename T> T Take(const std::uint8_t*& data, std::size_t& size) {
-    T value{};
+    using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>;
+    static_assert(sizeof(T) == sizeof(Bits));
+    Bits bits = 0;
     const std::size_t n = size < sizeof(T) ? size : sizeof(T);
-    std::memcpy(&value, data, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        bits |= static_cast<Bits>(data[i]) << (8 * i);
+    }
     data += n;
     size -= n;
-    return value;
+    return std::bit_cast<T>(bits);
 }
 
 double Finite(double value, double limit) {

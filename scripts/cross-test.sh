@@ -24,12 +24,14 @@ arch=$1
 
 build=$PWD/build-cross/$arch
 sysroot=/usr/$triplet
+# Optimised as the native build is, without its debug information: quicker to build.
 cross=(
-  -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
   -DCMAKE_SYSTEM_NAME=Linux -DCMAKE_SYSTEM_PROCESSOR="$processor"
   -DCMAKE_C_COMPILER="$triplet-gcc" -DCMAKE_CXX_COMPILER="$triplet-g++"
-  # Test discovery at build time and ctest both run the tests through qemu.
+  # ctest, if run by hand, finds the tests and runs them through qemu.
   -DCMAKE_CROSSCOMPILING_EMULATOR="$qemu;-L;$sysroot"
+  -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
 )
 
 gtest=$build/googletest
@@ -47,6 +49,8 @@ cmake -S . -B "$build/engine" "${cross[@]}" -DVELLOGRAPH_ENGINE_ONLY=ON -DCMAKE_
 cmake --build "$build/engine" -j"$(nproc)" >&2
 
 echo "== engine tests on $arch under $qemu"
-# The host's qemu finds the target's C and C++ libraries under the sysroot.
-QEMU_LD_PREFIX=$sysroot ctest --test-dir "$build/engine" --output-on-failure -j"$(nproc)" \
-  --timeout 600
+# All of them in one process, where ctest would start qemu once per test; the
+# x86-64 runs that force other row routines have no counterpart here, where
+# only the plain loops exist. qemu finds the target's libraries in the sysroot.
+cd "$build/engine/tests/engine"
+timeout 900 "$qemu" -L "$sysroot" ./engine_tests --gtest_brief=1

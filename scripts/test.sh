@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: once in a
 # normal build, once under AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer, then each fuzzer for a bounded time.
+# LeakSanitizer, then each fuzzer for a bounded time, then the engine's tests
+# on arm64 under qemu-user (scripts/cross-test.sh).
 #   --quick   the normal build's suite only
 # VELLOGRAPH_SANITIZE=1 with --quick runs the sanitizer build's suite instead.
 set -euo pipefail
@@ -30,3 +31,4 @@ fi
 run_suite 0
 run_suite 1
 ./scripts/fuzz.sh "${VELLOGRAPH_FUZZ_SECONDS:-60}"
+./scripts/cross-test.sh arm64

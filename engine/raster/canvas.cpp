@@ -4,6 +4,8 @@
 #include "engine/raster/canvas_raster.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 
 namespace vellograph {
 
@@ -12,10 +14,19 @@ TCanvas::TCanvas(int width, int height) {
 }
 
 void TCanvas::resize(int width, int height) {
-    width_ = std::max(width, 0);
-    height_ = std::max(height, 0);
-    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
-                   0xFFFFFFFFu);
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    // Where std::size_t has 32 bits the count could wrap to a small surface
+    // that every later write overruns; too large a one fails as it does on
+    // 64-bit targets, and the canvas keeps its size when the memory is not there.
+    const std::uint64_t count =
+        static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    if (count > pixels_.max_size()) {
+        throw std::length_error("TCanvas: surface too large");
+    }
+    pixels_.assign(static_cast<std::size_t>(count), 0xFFFFFFFFu);
+    width_ = width;
+    height_ = height;
     stamps_.clear();
     stampPixels_.clear();
     stampSpans_.clear();

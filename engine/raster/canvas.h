@@ -36,7 +36,8 @@ public:
     TCanvas() = default;
     TCanvas(int width, int height);
 
-    // New size, all white. Pen and brush keep their settings.
+    // New size, all white. Pen and brush keep their settings. Too large a
+    // surface throws (std::length_error, std::bad_alloc) and changes nothing.
     void resize(int width, int height);
     int width() const { return width_; }
     int height() const { return height_; }

@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 using namespace vellograph;
@@ -223,6 +225,11 @@ TEST(CanvasSurface, EmptySurfaceAndOutsideReads) {
     EXPECT_EQ(d.bits()[4], 0xFF563412u); // 0xFFRRGGBB in memory
     EXPECT_EQ(d.pixel(-1, 0), InvalidColor);
     EXPECT_EQ(d.pixel(3, 0), InvalidColor);
+    // A surface too large for memory fails and leaves the canvas as it was.
+    EXPECT_THROW(d.resize(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()),
+                 std::length_error);
+    EXPECT_EQ(d.width() * d.height(), 9);
+    EXPECT_EQ(d.pixel(1, 1), 0x123456u);
 }
 
 } // namespace
