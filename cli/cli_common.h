@@ -50,8 +50,9 @@ enum class Report {
 
 // Runs a command body, turning CliError and running out of memory into a
 // message and its status. "--help" or "-h" anywhere before "--" prints the
-// usage to standard output instead.
-int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
+// usage to standard output instead. (The window's RunGuarded is another
+// contract: it shows an error box and returns nothing.)
+int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
                Report report = Report::Named);
 
 // The arguments split into positional ones and options. Options take the

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -21,7 +20,6 @@ namespace {
 
 constexpr std::size_t MaxErrorText = 64 * 1024;
 constexpr std::size_t MaxOutput = 1024 * 1024;
-constexpr std::size_t MaxLine = 300;
 // Short waits while the child runs: it may end while a child of its own
 // keeps the pipes open, and only the ending counts.
 constexpr int SliceMs = 10;
@@ -169,55 +167,6 @@ int Spawn(const ChildOptions& o, pid_t& pid, UniqueFd& in, UniqueFd& err, Unique
 }
 
 } // namespace
-
-std::string FirstMessageLine(const std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        // ffmpeg names the part that speaks: "[libx264 @ 0x5581...] ".
-        if (line.size() > 1 && line[0] == '[') {
-            const std::size_t close = line.find("] ");
-            if (close != std::string::npos && line.find(" @ ") < close) {
-                line.erase(0, close + 2);
-            }
-        }
-        while (!line.empty() &&
-               (static_cast<unsigned char>(line.back()) <= ' ' || line.back() == '-')) {
-            line.pop_back();
-        }
-        if (!line.empty()) {
-            return line.size() > MaxLine ? line.substr(0, MaxLine) + "..." : line;
-        }
-    }
-    return {};
-}
-
-std::string ChildEnding::describe() const {
-    std::string text;
-    switch (how) {
-    case How::NotStarted:
-        return std::string("could not be started: ") + std::strerror(code);
-    case How::Exited:
-        text = "ended with status " + std::to_string(code);
-        break;
-    case How::Signalled: {
-        const char* name = strsignal(code);
-        text = "was ended by signal " + std::to_string(code) +
-               (name ? std::string(" (") + name + ")" : "");
-        break;
-    }
-    case How::TimedOut:
-        text = "did not finish in " +
-               (code % 1000 ? std::to_string(code) + " ms" : std::to_string(code / 1000) + " s");
-        break;
-    case How::Lost:
-        text = std::string("could not be waited for: ") + std::strerror(code);
-        break;
-    }
-    return errorLine.empty() ? text : text + ": " + errorLine;
-}
 
 ChildProcess::ChildProcess(const ChildOptions& options) {
     startError_ = Spawn(options, pid_, in_, err_, out_);
