@@ -17,6 +17,7 @@ packages=(
   weston qt6-wayland
   xcompmgr
   clang libclang-rt-14-dev
+  emscripten nodejs chromium  # the html player: its WebAssembly build and its browser test
 )
 
 # One query for all of them, so that a run with nothing missing is quick.

@@ -1,0 +1,217 @@
+// The HTML player: loads the engine and the drawing, paces playback between
+// animation frames and drives the canvas and the controls.
+'use strict';
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const config = JSON.parse($('config').textContent);
+  const canvas = $('canvas');
+  const ctx = canvas.getContext('2d', { alpha: false });
+  const bar = $('bar');
+  const timeline = $('timeline');
+  let vg = null; // the engine's exports
+  let total = 0; // records a playback plays: up to the first end marker
+  let slides = []; // indices of the delay records
+  let playing = false;
+  let holdUntil = 0; // a delay or fill being waited out
+  let fit = false;
+  let bare = false;
+
+  // Each payload is a zlib stream in base64, as the page was written.
+  async function inflate(id) {
+    const text = $(id).textContent.trim();
+    const packed = await (await fetch('data:application/octet-stream;base64,' + text)).blob();
+    const stream = packed.stream().pipeThrough(new DecompressionStream('deflate'));
+    return new Uint8Array(await new Response(stream).arrayBuffer());
+  }
+
+  function heap() { return new Uint8Array(vg.memory.buffer); }
+
+  // The canvas's backing store is exactly the device pixels it covers, so
+  // that every pixel of the engine's canvas is one pixel of the screen.
+  function layout() {
+    const dpr = window.devicePixelRatio || 1;
+    let w = config.width, h = config.height, view = config;
+    if (fit && !bare) {
+      const stage = $('stage');
+      w = Math.max(1, Math.round(stage.clientWidth * dpr));
+      h = Math.max(1, Math.round((stage.clientHeight - (bar.hidden ? 0 : bar.offsetHeight)) * dpr));
+      const out = vg.malloc(24);
+      vg.vg_fit(w, h, out);
+      const v = new Float64Array(vg.memory.buffer, out, 3);
+      view = { originX: v[0], originY: v[1], scale: v[2], angle: 0 };
+    }
+    canvas.width = w;
+    canvas.height = h;
+    canvas.style.width = w / dpr + 'px';
+    canvas.style.height = h / dpr + 'px';
+    ctx.imageSmoothingEnabled = false;
+    const at = vg.vg_played();
+    vg.vg_view(w, h, view.originX, view.originY, view.scale, view.angle);
+    vg.vg_seek(at);
+  }
+
+  function paint() {
+    const ptr = vg.vg_frame();
+    const pixels = new Uint8ClampedArray(vg.memory.buffer, ptr, canvas.width * canvas.height * 4);
+    ctx.putImageData(new ImageData(pixels, canvas.width, canvas.height), 0, 0);
+    const k = vg.vg_played();
+    timeline.value = k;
+    $('count').textContent = `${k} / ${total}`;
+    $('play').textContent = playing ? '❚❚' : '▶';
+  }
+
+  // The fragment names the last record shown, so a copied address opens the
+  // same step.
+  function remember() {
+    if (playing) return;
+    const hash = '#at=' + (vg.vg_played() - 1) + (bare ? '&bare' : '');
+    if (location.hash !== hash) history.replaceState(null, '', hash);
+  }
+
+  function seek(played) {
+    holdUntil = 0;
+    vg.vg_seek(Math.max(0, Math.min(total, played)));
+    paint();
+    remember();
+  }
+
+  function setPlaying(on) {
+    playing = on && total > 0;
+    if (playing && vg.vg_played() >= total) vg.vg_seek(0);
+    holdUntil = 0;
+    document.body.classList.remove('idle');
+    wake();
+    paint();
+    remember();
+    if (playing) requestAnimationFrame(tick);
+  }
+
+  // One frame of playback: up to `speed` records, as far as the next hold;
+  // a delay record is waited out as playback does, or stopped at in slide
+  // mode, and a fill holds its 10 ms.
+  function tick(now) {
+    if (!playing) return;
+    if (holdUntil && now < holdUntil) { requestAnimationFrame(tick); return; }
+    holdUntil = 0;
+    const from = vg.vg_played();
+    let to = Math.min(total, from + Number($('speed').value));
+    const hold = vg.vg_next_hold(from);
+    if (hold >= 0 && hold < to) to = hold + 1;
+    vg.vg_seek(to);
+    if (to === hold + 1 && hold >= 0) {
+      const ms = vg.vg_hold_ms(hold);
+      if (ms < 0 && $('slides').getAttribute('aria-pressed') === 'true') playing = false;
+      else holdUntil = now + Math.abs(ms);
+    }
+    if (to >= total) playing = false;
+    paint();
+    if (playing) requestAnimationFrame(tick); else { document.body.classList.remove('idle'); remember(); }
+  }
+
+  function slideStep(direction) {
+    const k = vg.vg_played() - 1; // the record shown last
+    const target = direction > 0 ? slides.find((s) => s > k)
+                                 : [...slides].reverse().find((s) => s < k);
+    playing = false;
+    seek(target === undefined ? (direction > 0 ? total : 0) : target + 1);
+  }
+
+  // Controls hide while playing and come back on a pointer move.
+  let idleTimer = 0;
+  function wake() {
+    document.body.classList.remove('idle');
+    clearTimeout(idleTimer);
+    idleTimer = setTimeout(() => { if (playing) document.body.classList.add('idle'); }, 2000);
+  }
+
+  function toggle(button) {
+    const on = button.getAttribute('aria-pressed') !== 'true';
+    button.setAttribute('aria-pressed', String(on));
+    return on;
+  }
+
+  function fullScreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else document.documentElement.requestFullscreen().catch(() => {});
+  }
+
+  function wire() {
+    $('play').onclick = () => setPlaying(!playing);
+    $('back').onclick = () => { playing = false; seek(vg.vg_played() - 1); };
+    $('forward').onclick = () => { playing = false; seek(vg.vg_played() + 1); };
+    $('prevSlide').onclick = () => slideStep(-1);
+    $('nextSlide').onclick = () => slideStep(1);
+    $('slides').onclick = (e) => toggle(e.currentTarget);
+    $('fit').onclick = (e) => { fit = toggle(e.currentTarget); layout(); paint(); };
+    $('full').onclick = fullScreen;
+    timeline.oninput = () => { playing = false; seek(Number(timeline.value)); };
+    window.addEventListener('pointermove', wake);
+    window.addEventListener('resize', () => { if (fit) { layout(); paint(); } });
+    window.addEventListener('keydown', (e) => {
+      if (e.ctrlKey || e.altKey || e.metaKey) return;
+      const keys = {
+        ' ': () => setPlaying(!playing),
+        ArrowLeft: () => { playing = false; seek(vg.vg_played() - 1); },
+        ArrowRight: () => { playing = false; seek(vg.vg_played() + 1); },
+        Home: () => { playing = false; seek(0); },
+        End: () => { playing = false; seek(total); },
+        PageUp: () => slideStep(-1),
+        PageDown: () => slideStep(1),
+        f: fullScreen,
+        F: fullScreen,
+      };
+      const action = keys[e.key];
+      if (!action || (e.target.tagName === 'SELECT' && e.key.startsWith('Arrow'))) return;
+      e.preventDefault();
+      wake();
+      action();
+    });
+  }
+
+  function readFragment() {
+    const params = new URLSearchParams(location.hash.slice(1));
+    bare = params.has('bare');
+    const at = params.get('at');
+    return at !== null && /^-?\d+$/.test(at) ? Math.min(Number(at), total - 1) + 1 : null;
+  }
+
+  async function start() {
+    const [engine, records] = await Promise.all([inflate('engine'), inflate('drawing')]);
+    const { instance } = await WebAssembly.instantiate(engine, {
+      env: { emscripten_notify_memory_growth: () => {} },
+      wasi_snapshot_preview1: { proc_exit: (code) => { throw new Error('engine exit ' + code); } },
+    });
+    vg = instance.exports;
+    vg._initialize();
+    const n = Math.floor(records.length / 6);
+    heap().set(records.subarray(0, n * 6), vg.vg_records(n));
+    total = vg.vg_loaded();
+    for (let i = vg.vg_next_hold(0); i >= 0; i = vg.vg_next_hold(i + 1)) {
+      if (vg.vg_hold_ms(i) < 0) slides.push(i);
+    }
+    timeline.max = total;
+    $('marks').innerHTML = slides.map((s) => `<i style="left:${(100 * (s + 1)) / Math.max(total, 1)}%"></i>`).join('');
+    const at = readFragment();
+    document.body.classList.toggle('bare', bare);
+    $('message').remove();
+    bar.hidden = bare;
+    vg.vg_view(1, 1, 0, 0, 1, 0);
+    layout();
+    wire();
+    window.addEventListener('hashchange', () => {
+      const k = readFragment();
+      document.body.classList.toggle('bare', bare);
+      bar.hidden = bare;
+      if (k !== null) { playing = false; seek(k); }
+    });
+    if (at === null) { seek(0); setPlaying(!bare); } else seek(at);
+    document.documentElement.dataset.ready = 'true';
+  }
+
+  // For scripts that time the player: plays everything at once.
+  window.vellograph = { seek: (k) => seek(k), played: () => vg.vg_played(), total: () => total };
+
+  start().catch((error) => {
+    $('message').textContent = 'This page cannot play the drawing: ' + error.message;
+  });
+})();
