@@ -15,6 +15,8 @@
   let holdUntil = 0; // a delay or fill being waited out
   let fit = false;
   let bare = false;
+  let scratch = 0; // 24 bytes of engine memory for vg_fit's answer
+  let shownView = ''; // the size and view the engine's canvas has
 
   // Each payload is a zlib stream in base64, as the page was written.
   async function inflate(id) {
@@ -26,28 +28,46 @@
 
   function heap() { return new Uint8Array(vg.memory.buffer); }
 
-  // The canvas's backing store is exactly the device pixels it covers, so
-  // that every pixel of the engine's canvas is one pixel of the screen.
+  // The canvas's backing store is exactly the device pixels it covers, at
+  // whole device pixels from the page's corner, so that every pixel of the
+  // engine's canvas is one pixel of the screen.
+  function place() {
+    const dpr = window.devicePixelRatio || 1;
+    canvas.style.width = canvas.width / dpr + 'px';
+    canvas.style.height = canvas.height / dpr + 'px';
+    const stage = $('stage');
+    const free = (room, size) => (bare ? 0 : Math.max(0, Math.floor((room * dpr - size) / 2)) / dpr);
+    canvas.style.left = free(stage.clientWidth, canvas.width) + 'px';
+    canvas.style.top = free(stage.clientHeight - barRoom(), canvas.height) + 'px';
+  }
+
+  // The bar covers the bottom of the window unless it is hidden.
+  function barRoom() { return bare || bar.hidden ? 0 : bar.offsetHeight; }
+
+  // A new engine canvas: the drawing's own view, or one fitted to the window.
   function layout() {
     const dpr = window.devicePixelRatio || 1;
     let w = config.width, h = config.height, view = config;
     if (fit && !bare) {
       const stage = $('stage');
-      w = Math.max(1, Math.round(stage.clientWidth * dpr));
-      h = Math.max(1, Math.round((stage.clientHeight - (bar.hidden ? 0 : bar.offsetHeight)) * dpr));
-      const out = vg.malloc(24);
+      w = Math.max(1, Math.floor(stage.clientWidth * dpr));
+      h = Math.max(1, Math.floor((stage.clientHeight - barRoom()) * dpr));
+      const out = scratch || (scratch = vg.malloc(24));
       vg.vg_fit(w, h, out);
       const v = new Float64Array(vg.memory.buffer, out, 3);
       view = { originX: v[0], originY: v[1], scale: v[2], angle: 0 };
     }
-    canvas.width = w;
-    canvas.height = h;
-    canvas.style.width = w / dpr + 'px';
-    canvas.style.height = h / dpr + 'px';
-    ctx.imageSmoothingEnabled = false;
-    const at = vg.vg_played();
-    vg.vg_view(w, h, view.originX, view.originY, view.scale, view.angle);
-    vg.vg_seek(at);
+    const key = [w, h, view.originX, view.originY, view.scale, view.angle].join();
+    if (key !== shownView) {
+      const at = vg.vg_played();
+      canvas.width = w;
+      canvas.height = h;
+      ctx.imageSmoothingEnabled = false;
+      vg.vg_view(w, h, view.originX, view.originY, view.scale, view.angle);
+      vg.vg_seek(at);
+      shownView = key;
+    }
+    place();
   }
 
   function paint() {
@@ -57,7 +77,7 @@
     const k = vg.vg_played();
     timeline.value = k;
     $('count').textContent = `${k} / ${total}`;
-    $('play').textContent = playing ? '❚❚' : '▶';
+    $('play').textContent = playing ? '||' : '▶';
   }
 
   // The fragment names the last record shown, so a copied address opens the
@@ -146,7 +166,7 @@
     $('full').onclick = fullScreen;
     timeline.oninput = () => { playing = false; seek(Number(timeline.value)); };
     window.addEventListener('pointermove', wake);
-    window.addEventListener('resize', () => { if (fit) { layout(); paint(); } });
+    window.addEventListener('resize', () => { layout(); paint(); });
     window.addEventListener('keydown', (e) => {
       if (e.ctrlKey || e.altKey || e.metaKey) return;
       const keys = {
@@ -195,7 +215,6 @@
     document.body.classList.toggle('bare', bare);
     $('message').remove();
     bar.hidden = bare;
-    vg.vg_view(1, 1, 0, 0, 1, 0);
     layout();
     wire();
     window.addEventListener('hashchange', () => {
