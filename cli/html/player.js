@@ -199,7 +199,16 @@
     const [engine, records] = await Promise.all([inflate('engine'), inflate('drawing')]);
     const { instance } = await WebAssembly.instantiate(engine, {
       env: { emscripten_notify_memory_growth: () => {} },
-      wasi_snapshot_preview1: { proc_exit: (code) => { throw new Error('engine exit ' + code); } },
+      wasi_snapshot_preview1: {
+        proc_exit: (code) => { throw new Error('engine exit ' + code); },
+        // The engine reads an environment variable or two: there are none.
+        environ_sizes_get: (count, size) => {
+          new Uint32Array(vg.memory.buffer, count, 1)[0] = 0;
+          new Uint32Array(vg.memory.buffer, size, 1)[0] = 0;
+          return 0;
+        },
+        environ_get: () => 0,
+      },
     });
     vg = instance.exports;
     vg._initialize();
@@ -224,6 +233,7 @@
       if (k !== null) { playing = false; seek(k); }
     });
     if (at === null) { seek(0); setPlaying(!bare); } else seek(at);
+    window.vellograph.readyAt = performance.now(); // from the start of the page's loading
     document.documentElement.dataset.ready = 'true';
   }
 

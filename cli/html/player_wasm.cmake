@@ -48,13 +48,14 @@ else()
   string(REPLACE ";" "," player_exports "${player_exports}")
   # Small and self-contained: no exceptions or RTTI, no file system, no
   # JavaScript runtime (the page instantiates the module itself), the same
-  # floating-point rules as the native engine. Debian's emscripten ships its
+  # floating-point rules as the native engine. -O3 plays a third faster than
+  # -Oz for about the same 35 KB. Debian's emscripten ships its
   # system libraries prebuilt, so nothing is built into a cache; its tools
   # find their JavaScript modules through Debian's nodejs whichever node
   # comes first on PATH.
   add_custom_command(OUTPUT ${VELLOGRAPH_PLAYER_WASM}
     COMMAND ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs
-            ${VELLOGRAPH_EMXX} -std=c++20 -Oz -DNDEBUG -fno-exceptions -fno-rtti
+            ${VELLOGRAPH_EMXX} -std=c++20 -O3 -DNDEBUG -fno-exceptions -fno-rtti
             -ffp-contract=off -fno-fast-math -I${PROJECT_SOURCE_DIR}
             ${player_sources} --no-entry -sSTANDALONE_WASM -sFILESYSTEM=0 -sMALLOC=emmalloc
             -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2147483648
