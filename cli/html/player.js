@@ -115,8 +115,8 @@
     holdUntil = 0;
     const from = vg.vg_played();
     let to = Math.min(total, from + Number($('speed').value));
-    const hold = vg.vg_next_hold(from);
-    if (hold >= 0 && hold < to) to = hold + 1;
+    const hold = vg.vg_next_hold(from, to);
+    if (hold >= 0) to = hold + 1;
     vg.vg_seek(to);
     if (to === hold + 1 && hold >= 0) {
       const ms = vg.vg_hold_ms(hold);
@@ -164,6 +164,11 @@
     $('slides').onclick = (e) => toggle(e.currentTarget);
     $('fit').onclick = (e) => { fit = toggle(e.currentTarget); layout(); paint(); };
     $('full').onclick = fullScreen;
+    // A button clicked with the pointer gives the focus back, so that Space
+    // goes on playing and pausing instead of pressing that button again.
+    for (const button of bar.querySelectorAll('button')) {
+      button.addEventListener('click', (e) => { if (e.detail > 0) button.blur(); });
+    }
     timeline.oninput = () => { playing = false; seek(Number(timeline.value)); };
     window.addEventListener('pointermove', wake);
     window.addEventListener('resize', () => { layout(); paint(); });
@@ -215,7 +220,7 @@
     const n = Math.floor(records.length / 6);
     heap().set(records.subarray(0, n * 6), vg.vg_records(n));
     total = vg.vg_loaded();
-    for (let i = vg.vg_next_hold(0); i >= 0; i = vg.vg_next_hold(i + 1)) {
+    for (let i = vg.vg_next_hold(0, total); i >= 0; i = vg.vg_next_hold(i + 1, total)) {
       if (vg.vg_hold_ms(i) < 0) slides.push(i);
     }
     timeline.max = total;
@@ -232,7 +237,11 @@
       bar.hidden = bare;
       if (k !== null) { playing = false; seek(k); }
     });
-    if (at === null) { seek(0); setPlaying(!bare); } else seek(at);
+    // Without a record to open at, the page plays from the start as the
+    // program plays a drawing it opens; bare, it shows the finished picture.
+    if (at !== null) seek(at);
+    else if (bare) seek(total);
+    else { seek(0); setPlaying(true); }
     window.vellograph.readyAt = performance.now(); // from the start of the page's loading
     document.documentElement.dataset.ready = 'true';
   }

@@ -132,10 +132,10 @@ void vg_seek(std::int32_t played) {
     }
 }
 
-// The first record at or after `from` at which playback holds (a delay or a
+// The first record of [from, to) at which playback holds (a delay or a
 // fill), or -1 when none does.
-std::int32_t vg_next_hold(std::int32_t from) {
-    for (std::int32_t i = std::max(from, 0); i < playable; ++i) {
+std::int32_t vg_next_hold(std::int32_t from, std::int32_t to) {
+    for (std::int32_t i = std::max(from, 0); i < std::min(to, playable); ++i) {
         const std::uint8_t letter = drawing.Commands[static_cast<std::size_t>(i)].Letter;
         if (letter == CmdDelay || letter == CmdFill) {
             return i;
