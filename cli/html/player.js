@@ -218,14 +218,15 @@
     vg = instance.exports;
     vg._initialize();
     const n = Math.floor(records.length / 6);
-    heap().set(records.subarray(0, n * 6), vg.vg_records(n));
+    const at = vg.vg_records(n); // may grow the memory: its buffer is taken afterwards
+    heap().set(records.subarray(0, n * 6), at);
     total = vg.vg_loaded();
     for (let i = vg.vg_next_hold(0, total); i >= 0; i = vg.vg_next_hold(i + 1, total)) {
       if (vg.vg_hold_ms(i) < 0) slides.push(i);
     }
     timeline.max = total;
     $('marks').innerHTML = slides.map((s) => `<i style="left:${(100 * (s + 1)) / Math.max(total, 1)}%"></i>`).join('');
-    const at = readFragment();
+    const opening = readFragment();
     document.body.classList.toggle('bare', bare);
     $('message').remove();
     bar.hidden = bare;
@@ -239,7 +240,7 @@
     });
     // Without a record to open at, the page plays from the start as the
     // program plays a drawing it opens; bare, it shows the finished picture.
-    if (at !== null) seek(at);
+    if (opening !== null) seek(opening);
     else if (bare) seek(total);
     else { seek(0); setPlaying(true); }
     window.vellograph.readyAt = performance.now(); // from the start of the page's loading
