@@ -53,6 +53,8 @@ const cases = [
   { name: 'wide', file: write('wide', wideRotated()), view: ['--angle', '1.5', '--scale', '1.3', '--origin', '60,500'], size: [640, 520] },
   { name: 'fills', file: write('fills', fillsDelaysEnd()), view: ['--scale', '0.9'], size: [600, 400] },
   { name: 'fills-hidpi', file: path.join(work, 'fills.vlgf'), view: ['--scale', '0.9'], size: [600, 400], dpr: 2 },
+  // Three million records of no effect: more than the engine's first memory holds.
+  { name: 'long', file: write('long', wideRotated() + '\0'.repeat(18e6)), view: [], size: [400, 400] },
 ];
 
 function differingPixels(a, b) {
