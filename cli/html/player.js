@@ -13,6 +13,7 @@
   let slides = []; // indices of the delay records
   let playing = false;
   let holdUntil = 0; // a delay or fill being waited out
+  let loops = 0; // frame loops started; only the latest runs
   let fit = false;
   let bare = false;
   let scratch = 0; // 24 bytes of engine memory for vg_fit's answer
@@ -103,15 +104,18 @@
     wake();
     paint();
     remember();
-    if (playing) requestAnimationFrame(tick);
+    // One frame loop at a time, however fast play and pause follow each other.
+    const loop = ++loops;
+    if (playing) requestAnimationFrame((now) => tick(now, loop));
   }
 
   // One frame of playback: up to `speed` records, as far as the next hold;
   // a delay record is waited out as playback does, or stopped at in slide
   // mode, and a fill holds its 10 ms.
-  function tick(now) {
-    if (!playing) return;
-    if (holdUntil && now < holdUntil) { requestAnimationFrame(tick); return; }
+  function tick(now, loop) {
+    if (!playing || loop !== loops) return;
+    const again = () => requestAnimationFrame((t) => tick(t, loop));
+    if (holdUntil && now < holdUntil) { again(); return; }
     holdUntil = 0;
     const from = vg.vg_played();
     let to = Math.min(total, from + Number($('speed').value));
@@ -125,7 +129,7 @@
     }
     if (to >= total) playing = false;
     paint();
-    if (playing) requestAnimationFrame(tick); else { document.body.classList.remove('idle'); remember(); }
+    if (playing) again(); else { document.body.classList.remove('idle'); remember(); }
   }
 
   function slideStep(direction) {
@@ -242,7 +246,7 @@
     // program plays a drawing it opens; bare, it shows the finished picture.
     if (opening !== null) seek(opening);
     else if (bare) seek(total);
-    else { seek(0); setPlaying(true); }
+    else { vg.vg_seek(0); setPlaying(true); } // the address stays as it was given
     window.vellograph.readyAt = performance.now(); // from the start of the page's loading
     document.documentElement.dataset.ready = 'true';
   }

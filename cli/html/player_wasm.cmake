@@ -49,12 +49,13 @@ else()
   # Small and self-contained: no exceptions or RTTI, no file system, no
   # JavaScript runtime (the page instantiates the module itself), the same
   # floating-point rules as the native engine. -O3 plays a third faster than
-  # -Oz for about the same 35 KB. Debian's emscripten ships its
-  # system libraries prebuilt, so nothing is built into a cache; its tools
+  # -Oz for about the same 35 KB. Debian's emscripten ships its system
+  # libraries prebuilt in a frozen cache, so nothing is built on first use
+  # (another EM_CACHE would be an empty cache it refuses to fill); its tools
   # find their JavaScript modules through Debian's nodejs whichever node
   # comes first on PATH.
   add_custom_command(OUTPUT ${VELLOGRAPH_PLAYER_WASM}
-    COMMAND ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs
+    COMMAND ${CMAKE_COMMAND} -E env --unset=EM_CACHE NODE_PATH=/usr/share/nodejs
             ${VELLOGRAPH_EMXX} -std=c++20 -O3 -DNDEBUG -fno-exceptions -fno-rtti
             -ffp-contract=off -fno-fast-math -I${PROJECT_SOURCE_DIR}
             ${player_sources} --no-entry -sSTANDALONE_WASM -sFILESYSTEM=0 -sMALLOC=emmalloc

@@ -129,6 +129,11 @@ async function controls(browser) {
   await expect('the left arrow steps back', [17, '#at=16', '']);
   await browser.key('Home');
   await expect('Home goes to the start', [0, '#at=-1', '']);
+  await browser.key(' ');
+  await browser.key(' ');
+  const [played, hash] = await state();
+  checks.push(['Space pauses where it plays', played < 18 && hash === `#at=${played - 1}`, hash]);
+  await browser.key('Home');
   await browser.evaluate("document.getElementById('slides').click(); document.getElementById('speed').value = '1'");
   const started = Date.now();
   await browser.key(' ');
