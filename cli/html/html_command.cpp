@@ -66,8 +66,8 @@ int RunHtml(const Args& args) {
         std::string(Usage) + SurfaceOptionsHelp +
         "  --fit          fit the drawing's points to the surface, as \"Вписать\" fits the\n"
         "                 screen (instead of --origin, --scale and --angle)\n"
-        "  (html: " +
-        PageLimitsHelp + ")\n";
+        "  (html: at most " +
+        std::to_string(MaxPageRecords) + " records,\n         " + PageLimitsHelp + ")\n";
     return RunGuarded("html", usage.c_str(), args, Run, Report::OneLine);
 }
 

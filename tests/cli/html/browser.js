@@ -11,6 +11,8 @@ async function launch() {
     '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync',
     '--disable-extensions', '--mute-audio', '--hide-scrollbars', '--remote-debugging-pipe',
+    // Containers often give /dev/shm only 64 MB.
+    '--disable-dev-shm-usage',
     `--user-data-dir=${profile}`, 'about:blank',
   ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
   let stderr = '';
