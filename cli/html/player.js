@@ -206,6 +206,9 @@
 
   async function start() {
     const [engine, records] = await Promise.all([inflate('engine'), inflate('drawing')]);
+    // The text is not needed again, and a big drawing's is tens of megabytes.
+    $('engine').remove();
+    $('drawing').remove();
     const { instance } = await WebAssembly.instantiate(engine, {
       env: { emscripten_notify_memory_growth: () => {} },
       wasi_snapshot_preview1: {
