@@ -140,6 +140,16 @@ async function controls(browser) {
   await expect('plays through both delays to the end', [18, '#at=17', '']);
   const elapsed = Date.now() - started;
   checks.push(['waits out the 300 ms delay', elapsed >= 300, elapsed + ' ms']);
+  // A page opened without a record plays at once; its controls hide after
+  // two seconds and come back with the pointer.
+  await browser.open(`file://${path.join(work, 'house.html')}`, 700, 500);
+  await browser.evaluate("document.getElementById('speed').value = '1'");
+  await new Promise((r) => setTimeout(r, 2300));
+  const hidden = await browser.evaluate("[document.body.className, document.getElementById('play').textContent]");
+  checks.push(['the controls hide while it plays', hidden.join() === 'idle,||', hidden.join()]);
+  await browser.page('Input.dispatchMouseEvent', { type: 'mouseMoved', x: 50, y: 50 });
+  const shown = await browser.evaluate('document.body.className');
+  checks.push(['and come back on a pointer move', shown === '', shown]);
   let failures = 0;
   for (const [what, ok, got] of checks) {
     console.log(`${ok ? 'ok' : 'FAILED'}: ${what}${ok ? '' : ' (got ' + got + ')'}`);
