@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -39,7 +40,9 @@ std::string Config(const PageSettings& s, std::int32_t records) {
     return "{\"width\":" + std::to_string(s.width) + ",\"height\":" + std::to_string(s.height) +
            ",\"originX\":" + std::to_string(v.OriginX) +
            ",\"originY\":" + std::to_string(v.OriginY) + ",\"scale\":" + Number(v.Scale) +
-           ",\"angle\":" + Number(v.Angle) + ",\"records\":" + std::to_string(records) + "}";
+           ",\"angle\":" + Number(v.Angle) + ",\"cos\":" + Number(std::cos(v.Angle)) +
+           ",\"sin\":" + Number(std::sin(v.Angle)) + ",\"records\":" + std::to_string(records) +
+           "}";
 }
 
 // The file's name for the page's title; bytes that are no UTF-8 show as

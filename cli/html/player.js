@@ -210,7 +210,7 @@
     $('engine').remove();
     $('drawing').remove();
     const { instance } = await WebAssembly.instantiate(engine, {
-      env: { emscripten_notify_memory_growth: () => {} },
+      env: { emscripten_notify_memory_growth: () => {}, page_cos: Math.cos, page_sin: Math.sin },
       wasi_snapshot_preview1: {
         proc_exit: (code) => { throw new Error('engine exit ' + code); },
         // The engine reads an environment variable or two: there are none.
@@ -224,6 +224,7 @@
     });
     vg = instance.exports;
     vg._initialize();
+    vg.vg_angle(config.angle, config.cos, config.sin);
     const n = Math.floor(records.length / 6);
     const at = vg.vg_records(n); // may grow the memory: its buffer is taken afterwards
     heap().set(records.subarray(0, n * 6), at);

@@ -43,7 +43,7 @@ else()
     ${engine}/raster/canvas_row_blocks.h
     ${engine}/raster/canvas_rows.h
   )
-  set(player_exports _vg_records _vg_loaded _vg_view _vg_seek _vg_next_hold _vg_hold_ms _vg_fit
+  set(player_exports _vg_angle _vg_records _vg_loaded _vg_view _vg_seek _vg_next_hold _vg_hold_ms _vg_fit
                      _vg_played _vg_frame _malloc)
   string(REPLACE ";" "," player_exports "${player_exports}")
   # Small and self-contained: no exceptions or RTTI, no file system, no
@@ -60,8 +60,9 @@ else()
             -ffp-contract=off -fno-fast-math -I${PROJECT_SOURCE_DIR}
             ${player_sources} --no-entry -sSTANDALONE_WASM -sFILESYSTEM=0 -sMALLOC=emmalloc
             -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2147483648
-            -sEXPORTED_FUNCTIONS=${player_exports} -o ${VELLOGRAPH_PLAYER_WASM}
-    DEPENDS ${player_sources} ${player_headers}
+            -sEXPORTED_FUNCTIONS=${player_exports} --js-library ${VELLOGRAPH_HTML_DIR}/player_imports.js
+            -o ${VELLOGRAPH_PLAYER_WASM}
+    DEPENDS ${player_sources} ${player_headers} ${VELLOGRAPH_HTML_DIR}/player_imports.js
     COMMENT "Compiling the HTML player's engine to WebAssembly"
     VERBATIM)
 endif()

@@ -51,6 +51,8 @@ const cases = [
   { name: 'spiral', file: path.join(examples, 'spiral.vlgf'), view: ['--angle', '0.4', '--origin', '150,-60'], size: [700, 500] },
   { name: 'signature', file: path.join(examples, 'signature.vlgf'), view: ['--scale', '0.6'], size: [820, 460] },
   { name: 'wide', file: write('wide', wideRotated()), view: ['--angle', '1.5', '--scale', '1.3', '--origin', '60,500'], size: [640, 520] },
+  // An angle whose cosine or sine glibc and the page's C library round apart.
+  { name: 'wide-2.3', file: path.join(work, 'wide.vlgf'), view: ['--angle', '2.3', '--origin', '500,450'], size: [560, 480] },
   { name: 'fills', file: write('fills', fillsDelaysEnd()), view: ['--scale', '0.9'], size: [600, 400] },
   { name: 'fills-hidpi', file: path.join(work, 'fills.vlgf'), view: ['--scale', '0.9'], size: [600, 400], dpr: 2 },
   // Three million records of no effect: more than the engine's first memory holds.
