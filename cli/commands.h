@@ -23,4 +23,7 @@ int RunFrames(const Args& args);
 int RunVideo(const Args& args);
 int RunThumbnail(const Args& args);
 
+// A page that replays the drawing in a browser.
+int RunHtml(const Args& args);
+
 } // namespace vellograph::cli

@@ -35,6 +35,9 @@ const Command commands[] = {
     {"thumbnail", vellograph::cli::RunThumbnail,
      "thumbnail IN OUT.png SIZE\n"
      "                     the drawing fitted into a SIZE x SIZE square, for file managers"},
+    {"html", vellograph::cli::RunHtml,
+     "html IN OUT.html [--size WxH | --fit] [view options]\n"
+     "                     one self-contained page replaying the drawing in a browser"},
 };
 
 void PrintUsage(std::FILE* out) {
@@ -44,7 +47,7 @@ void PrintUsage(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
-                 "svg, frames, video and thumbnail explain themselves with --help.\n");
+                 "svg, frames, video, thumbnail and html explain themselves with --help.\n");
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
                       "Messages the window would show in a box go to standard error.\n"
                       "'vellograph-cli COMMAND --help' explains one command.\n");

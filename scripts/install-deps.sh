@@ -19,6 +19,7 @@ packages=(
   weston qt6-wayland
   xcompmgr
   clang libclang-rt-14-dev
+  emscripten nodejs chromium  # the html player: its WebAssembly build and its browser test
 )
 packages+=("$@")
 

@@ -34,13 +34,15 @@ class RenderCli : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directory(dir / "out"); }
 
+    std::string subcommand = "render"; // what Run runs
+
     fs::path WriteDrawing(const std::string& name, const std::vector<TDrawCommand>& records) {
         const fs::path p = dir / name;
         WriteBytes(p, DrawingFile(records));
         return p;
     }
     Outcome Run(const std::vector<std::string>& args, const std::string& prefix = "") {
-        std::string command = prefix + "'" VELLOGRAPH_CLI "' render";
+        std::string command = prefix + "'" VELLOGRAPH_CLI "' " + subcommand;
         for (const std::string& a : args) {
             command += " '" + a + "'";
         }

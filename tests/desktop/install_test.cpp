@@ -12,8 +12,8 @@ namespace vellograph {
 namespace {
 
 constexpr char Header[] = "W1251 -=CreaTed by Vellograph 3.0=-\n";
-const std::vector<std::string> Commands = {"info", "dump",   "resave", "render",
-                                           "svg",  "frames", "video",  "thumbnail"};
+const std::vector<std::string> Commands = {"info",   "dump",  "resave",    "render", "svg",
+                                           "frames", "video", "thumbnail", "html"};
 
 // Installs the build into a prefix below the desktop's folder; returns the prefix.
 std::string Install(const test::TempDesktop& desktop) {
@@ -141,7 +141,7 @@ done)";
         std::string line, offered;
     };
     std::vector<Case> cases = {
-        {"vellograph-cli ", "--help dump frames help info render resave svg thumbnail video "},
+        {"vellograph-cli ", "--help dump frames help html info render resave svg thumbnail video "},
         {"vellograph-cli video --f", "--fit --fps "},
         {"vellograph-cli info ", "B.VLGF a.vlgf d "},
         {"vellograph-cli render a.vlgf ", "d p.png q.bmp "},
@@ -149,6 +149,7 @@ done)";
         {"vellograph-cli video a.vlgf --fps ", ""},
         {"vellograph-cli frames a.vlgf ", "d "},
         {"vellograph-cli thumbnail a.vlgf t.png ", ""},
+        {"vellograph-cli html a.vlgf ", "d "},
     };
     // Every option a command's help names, and only those.
     for (const std::string& command : Commands) {
