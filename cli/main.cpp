@@ -23,8 +23,8 @@ const Command commands[] = {
      "                     play the drawing onto a white surface; OUT is .bmp or .png"},
     {"svg", vellograph::cli::RunSvg,
      "svg [--animate] IN OUT.svg [--rate R] [view options]\n"
-     "                     the drawing as vector art, or replaying itself; fills cover\n"
-     "                     the whole page (no vector form for the 0x000001 border rule)"},
+     "                     the drawing as vector art, or replaying itself; a fill is\n"
+     "                     the region it paints, strokes stay vector"},
     {"frames", vellograph::cli::RunFrames,
      "frames IN DIR [--every N] [view options]\n"
      "                     the replay as numbered PNG frames for a timelapse video"},
