@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
             return c.run(vellograph::cli::Args(argv + 2, argv + argc));
         }
     }
-    std::fprintf(stderr, "vellograph-cli: unknown command '%s'\n", name.c_str());
-    PrintUsage(stderr);
+    std::fprintf(stderr, "vellograph-cli: unknown command '%s' (see 'vellograph-cli --help')\n",
+                 name.c_str());
     return vellograph::cli::ExitUsage;
 }
