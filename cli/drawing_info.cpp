@@ -6,6 +6,7 @@
 #include "engine/format/drawing.h"
 #include "engine/format/record.h"
 #include "engine/playback/host.h"
+#include "engine/playback/played_records.h"
 
 #include <algorithm>
 #include <array>
@@ -246,21 +247,26 @@ int RunInfo(const Args& args) {
     if (const int status = Start(args, 1, InfoHelp, host, drawing); status >= 0) {
         return status;
     }
-    // The kinds in the order printed; anything else counts as "other".
-    static constexpr std::uint8_t letters[] = {CmdMove, CmdLine,  CmdColor,
-                                               CmdFill, CmdDelay, CmdPenWidth};
+    // The kinds in the order printed, each record read as playback reads it,
+    // those after an end marker too.
     static constexpr const char* names[] = {"move",  "line",      "colour",     "fill",
                                             "delay", "pen width", "end marker", "other"};
-    constexpr std::size_t endKind = 6;
-    constexpr std::size_t otherKind = 7;
-    std::int64_t counts[std::size(names)] = {};
-    for (std::int32_t i = 0; i <= drawing.LastIndex; ++i) {
-        const TDrawCommand& r = drawing.Commands[static_cast<std::size_t>(i)];
-        const auto* found = std::find(std::begin(letters), std::end(letters), r.Letter);
-        ++counts[IsEndMarker(r)               ? endKind
-                 : found == std::end(letters) ? otherKind
-                                              : found - std::begin(letters)];
-    }
+    struct Counter : PlayedRecordVisitor {
+        std::int64_t counts[std::size(names)] = {};
+        void OnMove(std::int32_t, std::int32_t, std::int32_t) { ++counts[0]; }
+        void OnLine(std::int32_t, std::int32_t, std::int32_t) { ++counts[1]; }
+        void OnColor(std::int32_t, TColor) { ++counts[2]; }
+        void OnFill(std::int32_t, TColor) { ++counts[3]; }
+        void OnDelay(std::int32_t, std::int32_t) { ++counts[4]; }
+        void OnPenWidth(std::int32_t, std::int32_t) { ++counts[5]; }
+        bool OnEnd(std::int32_t) {
+            ++counts[6];
+            return true; // and on past it
+        }
+        void OnOther(std::int32_t, const TDrawCommand&) { ++counts[7]; }
+    } counter;
+    ForEachPlayed(drawing, 0, drawing.LastIndex, counter);
+    const auto& counts = counter.counts;
     Output out;
     out.Text("header: ");
     EscapedHeader(out, drawing);

@@ -1,6 +1,7 @@
 // Playback without a window for the export commands.
 #include "cli/export/export_replay.h"
 
+#include "engine/playback/played_records.h"
 #include "engine/playback/render.h"
 
 #include <algorithm>
@@ -8,14 +9,7 @@
 namespace vellograph::cli {
 
 std::int32_t PlayedRecordCount(const TAVecImage& drawing) {
-    const std::size_t inForce = std::min(
-        drawing.Commands.size(), static_cast<std::size_t>(std::max(drawing.LastIndex + 1, 0)));
-    for (std::size_t i = 0; i < inForce; ++i) {
-        if (IsEndMarker(drawing.Commands[i])) {
-            return static_cast<std::int32_t>(i);
-        }
-    }
-    return static_cast<std::int32_t>(inForce);
+    return ForEachPlayed(drawing, 0, drawing.LastIndex, PlayedRecordVisitor{});
 }
 
 std::int32_t Replay(TCanvas& canvas, int width, int height, TAVecImage& drawing,

@@ -1,7 +1,7 @@
 // A drawing as vector elements, and those elements as a static or animated SVG.
 #include "cli/export/svg_writer.h"
 
-#include "cli/export/export_replay.h"
+#include "engine/playback/played_records.h"
 #include "engine/playback/render.h"
 
 #include <charconv>
@@ -9,69 +9,70 @@
 
 namespace vellograph::cli {
 
+namespace {
+
+// Strokes and fills as playback paints them, on the replay's clock.
+class Tracer : public PlayedRecordVisitor {
+public:
+    Tracer(VectorPicture& out, const TViewParams& view, double recordsPerSecond)
+        : out_(out), mapper_(view), scale_(view.Scale), rate_(recordsPerSecond) {}
+
+    // Slot start of record i; its effect shows at the slot's end.
+    double slotStart(std::int32_t i) const { return i / rate_ + out_.heldMs / 1000.0; }
+
+    void OnMove(std::int32_t, std::int32_t x, std::int32_t y) {
+        pen_ = mapper_.map(x, y);
+        strokeOpen_ = false;
+    }
+    void OnLine(std::int32_t i, std::int32_t x, std::int32_t y) {
+        const TPoint p = mapper_.map(x, y);
+        const std::int32_t w = ScaledPenWidth(penWidth_, scale_);
+        VectorElement* last = strokeOpen_ ? &out_.elements.back() : nullptr;
+        if (!last || last->color != penColor_ || last->width != w) {
+            VectorElement& s = out_.elements.emplace_back();
+            s.kind = VectorElement::Stroke;
+            s.color = penColor_;
+            s.width = w;
+            s.points.push_back(pen_);
+            s.times.push_back(slotStart(i));
+            last = &s;
+            strokeOpen_ = true;
+        }
+        last->points.push_back(p);
+        last->times.push_back(slotStart(i + 1));
+        pen_ = p;
+    }
+    void OnColor(std::int32_t, TColor color) { penColor_ = color; }
+    void OnFill(std::int32_t i, TColor color) {
+        VectorElement& f = out_.elements.emplace_back();
+        f.kind = VectorElement::Fill;
+        f.color = color;
+        f.times.push_back(slotStart(i + 1));
+        strokeOpen_ = false;
+        out_.heldMs += FillDelayMs;
+    }
+    void OnDelay(std::int32_t, std::int32_t ms) { out_.heldMs += ms; }
+    void OnPenWidth(std::int32_t, std::int32_t width) { penWidth_ = width; }
+
+private:
+    VectorPicture& out_;
+    const TViewMapper mapper_;
+    const double scale_;
+    const double rate_;
+    TColor penColor_ = 0;
+    std::int32_t penWidth_ = DefaultPenWidth;
+    TPoint pen_{0, 0};
+    bool strokeOpen_ = false;
+};
+
+} // namespace
+
 VectorPicture TraceDrawing(const TAVecImage& drawing, const TViewParams& view,
                            double recordsPerSecond) {
-    const TViewMapper mapper(view);
     VectorPicture out;
-    TColor penColor = 0;
-    std::int32_t penWidth = DefaultPenWidth;
-    TPoint pen{0, 0};
-    bool strokeOpen = false;
-    // Slot start of record i; its effect shows at the slot's end.
-    auto slotStart = [&](std::int32_t i) { return i / recordsPerSecond + out.heldMs / 1000.0; };
-
-    const std::int32_t played = PlayedRecordCount(drawing);
-    for (std::int32_t i = 0; i < played; ++i) {
-        const TDrawCommand& r = drawing.Commands[static_cast<std::size_t>(i)];
-        const double shown = slotStart(i + 1);
-        switch (r.Letter) {
-        case CmdMove:
-            pen = mapper.map(RecordX(r), RecordY(r));
-            strokeOpen = false;
-            break;
-        case CmdLine: {
-            const TPoint p = mapper.map(RecordX(r), RecordY(r));
-            const std::int32_t w = ScaledPenWidth(penWidth, view.Scale);
-            VectorElement* last = strokeOpen ? &out.elements.back() : nullptr;
-            if (!last || last->color != penColor || last->width != w) {
-                VectorElement& s = out.elements.emplace_back();
-                s.kind = VectorElement::Stroke;
-                s.color = penColor;
-                s.width = w;
-                s.points.push_back(pen);
-                s.times.push_back(slotStart(i));
-                last = &s;
-                strokeOpen = true;
-            }
-            last->points.push_back(p);
-            last->times.push_back(shown);
-            pen = p;
-            break;
-        }
-        case CmdColor:
-            penColor = RecordColor(r);
-            break;
-        case CmdFill: {
-            VectorElement& f = out.elements.emplace_back();
-            f.kind = VectorElement::Fill;
-            f.color = RecordColor(r);
-            f.times.push_back(shown);
-            strokeOpen = false;
-            out.heldMs += FillDelayMs;
-            break;
-        }
-        case CmdDelay:
-            out.heldMs += RecordedDelayMs(RecordX(r));
-            break;
-        case CmdPenWidth:
-            penWidth = RecordedPenWidth(RecordX(r));
-            break;
-        default:
-            break;
-        }
-    }
-    out.records = played;
-    out.duration = slotStart(played);
+    Tracer tracer(out, view, recordsPerSecond);
+    out.records = ForEachPlayed(drawing, 0, drawing.LastIndex, tracer);
+    out.duration = tracer.slotStart(out.records);
     return out;
 }
 

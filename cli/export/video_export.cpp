@@ -6,6 +6,7 @@
 #include "cli/export/ffmpeg_pipe.h"
 #include "cli/export/progress.h"
 #include "engine/io/replace_file.h"
+#include "engine/playback/played_records.h"
 #include "engine/playback/render.h"
 
 #include <algorithm>
@@ -43,22 +44,27 @@ VideoTimeline::Stretch VideoTimeline::next(std::int32_t start) {
     if (played_ == 0) {
         return {0, 1 + holdFrames_};
     }
-    for (std::int32_t i = std::max(start, 0); i < played_; ++i) {
-        const TDrawCommand& r = drawing_->Commands[static_cast<std::size_t>(i)];
-        if (r.Letter == CmdDelay || r.Letter == CmdFill) {
-            const std::int32_t ms = r.Letter == CmdFill ? FillDelayMs : RecordedDelayMs(RecordX(r));
-            carry_ += std::int64_t{ms} * fps_;
+    // Holds add up as they are walked; a stretch ends at the first record
+    // after which a frame is due.
+    struct Frames : PlayedRecordVisitor {
+        VideoTimeline& t;
+        Stretch found;
+        void OnFill(std::int32_t, TColor) { t.carry_ += std::int64_t{FillDelayMs} * t.fps_; }
+        void OnDelay(std::int32_t, std::int32_t ms) { t.carry_ += std::int64_t{ms} * t.fps_; }
+        bool AfterRecord(std::int32_t i) {
+            const std::int64_t held = t.carry_ / 1000;
+            t.carry_ %= 1000;
+            const bool last = i + 1 == t.played_;
+            const std::int64_t frames =
+                held + ((i + 1) % t.perFrame_ == 0 || last ? 1 : 0) + (last ? t.holdFrames_ : 0);
+            if (frames > 0) {
+                found = {i + 1, frames};
+            }
+            return frames == 0;
         }
-        const std::int64_t held = carry_ / 1000;
-        carry_ %= 1000;
-        const bool last = i + 1 == played_;
-        const std::int64_t frames =
-            held + ((i + 1) % perFrame_ == 0 || last ? 1 : 0) + (last ? holdFrames_ : 0);
-        if (frames > 0) {
-            return {i + 1, frames};
-        }
-    }
-    return {played_, 0};
+    } frames{{}, *this, {played_, 0}};
+    ForEachPlayed(*drawing_, start, played_ - 1, frames);
+    return frames.found;
 }
 
 std::int64_t VideoTimeline::totalFrames() const {

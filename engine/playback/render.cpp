@@ -2,6 +2,7 @@
 #include "engine/playback/render.h"
 
 #include "engine/playback/host.h"
+#include "engine/playback/played_records.h"
 
 #include <algorithm>
 
@@ -41,95 +42,98 @@ std::int32_t ScaledPenWidth(std::int32_t width, double scale) {
     return w <= 0 ? 1 : w;
 }
 
-void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, std::int32_t originY,
-                   std::int32_t start, std::int32_t end, double scale, double angle) {
-    const TViewMapper mapper(originX, originY, scale, angle);
-    std::int32_t i = std::max(start, 0);
-    if (i == 0) {
-        drawing.LastFillIndex = NoIndex;
+namespace {
+
+// What playback does with each record, and between records the pump and the
+// stop test.
+class Player : public PlayedRecordVisitor {
+public:
+    Player(TCanvas& canvas, TAVecImage& drawing, const TViewMapper& mapper, double scale,
+           std::int32_t start)
+        : canvas_(canvas), drawing_(drawing), mapper_(mapper), scale_(scale),
+          penWidthSeen_(PenWidth), scaledWidth_(ScaledPenWidth(PenWidth, scale)) {
+        seePace(std::max(start, 0));
     }
-    // Records appended while this playback runs are not played by it.
-    const std::int32_t last = std::min(end, drawing.LastIndex);
-    // The pump follows the records whose index is a multiple of Pace. Handlers
-    // run by a pump may change Pace, so the next such index is worked out
-    // again whenever Pace differs from the value it was worked out for.
-    std::int32_t paceSeen = 0;
-    std::int64_t nextPump = 0;
-    auto seePace = [&] {
-        paceSeen = Pace;
-        const std::int64_t pace = std::max(paceSeen, 1);
-        nextPump = (std::int64_t{i} + pace - 1) / pace * pace; // the first at or after i
-    };
-    seePace();
-    // Trunc(PenWidth * scale), worked out again when PenWidth changes.
-    std::int32_t penWidthSeen = PenWidth;
-    std::int32_t scaledWidth = ScaledPenWidth(penWidthSeen, scale);
-    while (i <= last) {
-        // Handlers run from the pumps may have undone or cut off records. A
-        // record beyond the drawing's current LastIndex is no longer part of
-        // it (playing it would put undone strokes back on the screen), and one
-        // beyond the storage does not exist at all: either ends the playback.
-        if (i > drawing.LastIndex || static_cast<std::size_t>(i) >= drawing.Commands.size()) {
-            return;
+
+    void OnMove(std::int32_t, std::int32_t x, std::int32_t y) {
+        const TPoint p = mapper_.map(x, y);
+        canvas_.moveTo(p.x, p.y);
+    }
+    void OnLine(std::int32_t, std::int32_t x, std::int32_t y) {
+        canvas_.setPenColor(PenColor);
+        if (PenWidth != penWidthSeen_) {
+            penWidthSeen_ = PenWidth;
+            scaledWidth_ = ScaledPenWidth(penWidthSeen_, scale_);
         }
-        const TDrawCommand record = drawing.Commands[static_cast<std::size_t>(i)];
-        // Strokes are mostly "l" records: a direct branch ahead of the jump table.
-        switch (record.Letter == CmdLine ? CmdLine : record.Letter) {
-        case CmdMove: {
-            const TPoint p = mapper.map(RecordX(record), RecordY(record));
-            canvas.moveTo(p.x, p.y);
-            break;
+        canvas_.setPenWidth(scaledWidth_);
+        const TPoint p = mapper_.map(x, y);
+        canvas_.lineTo(p.x, p.y);
+    }
+    void OnColor(std::int32_t, TColor color) {
+        PenColor = color;
+        canvas_.setPenColor(PenColor);
+    }
+    void OnFill(std::int32_t i, TColor color) {
+        FillColor = color;
+        ClearSurface(canvas_, FillColor);
+        canvas_.setPenColor(PenColor);
+        drawing_.LastFillIndex = i;
+        DelayMs(FillDelayMs);
+    }
+    void OnDelay(std::int32_t, std::int32_t ms) { DelayMs(ms); }
+    void OnPenWidth(std::int32_t, std::int32_t width) {
+        PenWidth = width;
+        canvas_.setPenWidth(PenWidth);
+    }
+    // The end marker ends the playback with no pump and no stop test.
+
+    bool AfterRecord(std::int32_t i) {
+        if (Pace != paceSeen_) {
+            seePace(i);
         }
-        case CmdLine: {
-            canvas.setPenColor(PenColor);
-            if (PenWidth != penWidthSeen) {
-                penWidthSeen = PenWidth;
-                scaledWidth = ScaledPenWidth(penWidthSeen, scale);
-            }
-            canvas.setPenWidth(scaledWidth);
-            const TPoint p = mapper.map(RecordX(record), RecordY(record));
-            canvas.lineTo(p.x, p.y);
-            break;
-        }
-        case CmdColor:
-            PenColor = RecordColor(record);
-            canvas.setPenColor(PenColor);
-            break;
-        case CmdFill:
-            FillColor = RecordColor(record);
-            ClearSurface(canvas, FillColor);
-            canvas.setPenColor(PenColor);
-            drawing.LastFillIndex = i;
-            DelayMs(FillDelayMs);
-            break;
-        case CmdDelay:
-            DelayMs(RecordedDelayMs(RecordX(record)));
-            break;
-        case CmdPenWidth:
-            PenWidth = RecordedPenWidth(RecordX(record));
-            canvas.setPenWidth(PenWidth);
-            break;
-        case CmdEnd:
-            if (IsEndMarker(record)) {
-                return; // no pump, no stop test
-            }
-            break;
-        default:
-            break;
-        }
-        if (Pace != paceSeen) {
-            seePace();
-        }
-        if (i == nextPump) {
-            nextPump += std::max(paceSeen, 1);
+        if (i == nextPump_) {
+            nextPump_ += std::max(paceSeen_, 1);
             CurrentHost().ProcessMessages();
         }
         if (StopRequested) {
             StopRequested = false;
-            return;
+            return false;
         }
-        ++i;
+        return true;
     }
+
+private:
+    // The pump follows the records whose index is a multiple of Pace. Handlers
+    // run by a pump may change Pace, so the next such index is worked out
+    // again whenever Pace differs from the value it was worked out for.
+    void seePace(std::int32_t i) {
+        paceSeen_ = Pace;
+        const std::int64_t pace = std::max(paceSeen_, 1);
+        nextPump_ = (std::int64_t{i} + pace - 1) / pace * pace; // the first at or after i
+    }
+
+    TCanvas& canvas_;
+    TAVecImage& drawing_;
+    const TViewMapper& mapper_;
+    double scale_;
+    std::int32_t paceSeen_ = 0;
+    std::int64_t nextPump_ = 0;
+    // Trunc(PenWidth * scale), worked out again when PenWidth changes.
+    std::int32_t penWidthSeen_;
+    std::int32_t scaledWidth_;
+};
+
+} // namespace
+
+void RenderDrawing(TCanvas& canvas, TAVecImage& drawing, std::int32_t originX, std::int32_t originY,
+                   std::int32_t start, std::int32_t end, double scale, double angle) {
+    const TViewMapper mapper(originX, originY, scale, angle);
+    if (start <= 0) {
+        drawing.LastFillIndex = NoIndex;
+    }
+    // The walk takes the last index once and checks the bounds on every
+    // record; the player pumps and obeys a stop after each one.
+    ForEachPlayed(drawing, start, end, Player(canvas, drawing, mapper, scale, start));
 }
 
 void DelayMs(std::int32_t ms) {
