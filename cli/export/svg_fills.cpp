@@ -3,6 +3,7 @@
 
 #include "cli/export/export_replay.h"
 #include "cli/export/svg_writer.h"
+#include "engine/playback/played_records.h"
 #include "engine/playback/render.h"
 
 #include <algorithm>
@@ -67,9 +68,13 @@ std::vector<PixelBlock> FillRegion(const TCanvas& canvas) {
 
 std::vector<std::vector<PixelBlock>> TraceFillRegions(TAVecImage& drawing, const TViewParams& view,
                                                       int width, int height) {
-    const std::int32_t played = PlayedRecordCount(drawing);
+    struct Fills : PlayedRecordVisitor {
+        std::vector<std::int32_t> at;
+        void OnFill(std::int32_t i, TColor) { at.push_back(i); }
+    } fills;
+    const std::int32_t played = ForEachPlayed(drawing, 0, drawing.LastIndex, fills);
     auto isFill = [&](std::int32_t i) {
-        return i < played && drawing.Commands[static_cast<std::size_t>(i)].Letter == CmdFill;
+        return std::binary_search(fills.at.begin(), fills.at.end(), i);
     };
     std::vector<std::vector<PixelBlock>> regions;
     if (isFill(0)) {
@@ -81,11 +86,8 @@ std::vector<std::vector<PixelBlock>> TraceFillRegions(TAVecImage& drawing, const
     ReplayStretches(
         canvas, width, height, drawing, view,
         [&](std::int32_t start) {
-            std::int32_t end = start + 1;
-            while (end < played && !isFill(end)) {
-                ++end;
-            }
-            return end;
+            const auto next = std::upper_bound(fills.at.begin(), fills.at.end(), start);
+            return next == fills.at.end() ? played : *next;
         },
         [&](const TCanvas& now, std::int32_t end) {
             if (isFill(end)) {
