@@ -22,5 +22,6 @@ int RunSvg(const Args& args);
 int RunFrames(const Args& args);
 int RunVideo(const Args& args);
 int RunThumbnail(const Args& args);
+int RunSlides(const Args& args); // the steps between delays, as pictures or a PDF
 
 } // namespace vellograph::cli

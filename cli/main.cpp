@@ -32,6 +32,10 @@ const Command commands[] = {
      "video IN OUT [--fps N] [--records-per-frame N] [--hold S] [--fit] [view options]\n"
      "                     the replay as a video made with ffmpeg; OUT is .mp4, .webm\n"
      "                     or .gif"},
+    {"slides", vellograph::cli::RunSlides,
+     "slides IN OUT [--svg] [view options]\n"
+     "                     the steps between delay records as PNG or SVG pictures in\n"
+     "                     the folder OUT, or as a handout when OUT ends in .pdf"},
     {"thumbnail", vellograph::cli::RunThumbnail,
      "thumbnail IN OUT.png SIZE\n"
      "                     the drawing fitted into a SIZE x SIZE square, for file managers"},
@@ -44,7 +48,7 @@ void PrintUsage(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
-                 "svg, frames, video and thumbnail explain themselves with --help.\n");
+                 "svg, frames, video, slides and thumbnail explain themselves with --help.\n");
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
                       "Messages the window would show in a box go to standard error.\n"
                       "'vellograph-cli COMMAND --help' explains one command.\n");
