@@ -66,7 +66,7 @@ void BM_RenderFreehand(benchmark::State& state) {
     TAVecImage drawing = freehand();
     TCanvas canvas(SurfaceW, SurfaceH);
     for (auto _ : state) {
-        const PaceOverride pace(PaceUndo);
+        const PaceOverride pace(PaceFastReplay);
         RenderDrawing(canvas, drawing, 0, 0, 0, drawing.LastIndex, 1.0, 0.0);
         benchmark::ClobberMemory();
     }
@@ -85,7 +85,7 @@ void BM_Render20M(benchmark::State& state) {
     ResetRenderGlobals();
     TCanvas canvas(SurfaceW, SurfaceH);
     for (auto _ : state) {
-        const PaceOverride pace(PaceUndo);
+        const PaceOverride pace(PaceFastReplay);
         RenderDrawing(canvas, drawing, 0, 0, 0, drawing.LastIndex, 1.0, 0.0);
         benchmark::ClobberMemory();
     }

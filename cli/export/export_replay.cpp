@@ -34,7 +34,7 @@ std::int32_t ReplayStretches(TCanvas& canvas, int width, int height, TAVecImage&
     struct Reset {
         ~Reset() { ResetRenderGlobals(); }
     } reset;
-    const PaceOverride pace(PaceUndo); // fewer (empty) pumps
+    const PaceOverride pace(PaceFastReplay); // fewer (empty) pumps
     canvas.resize(width, height);
     canvas.moveTo(0, 0);
     const std::int32_t played = PlayedRecordCount(drawing);

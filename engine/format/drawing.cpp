@@ -1,6 +1,7 @@
 // The drawing document: the global drawing, NewDrawing and the file test.
 #include "engine/format/drawing.h"
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/record_rules.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -20,8 +21,8 @@ void NewDrawing(TAVecImage& drawing) {
     drawing.HeaderLastIndex = HeaderSize - 1;
     drawing.LastIndex = 1;
     drawing.Commands.resize(2);
-    drawing.Commands[0] = MakeColorRecord(CmdColor, 0);        // c0000: black
-    drawing.Commands[1] = MakeNumberRecord(CmdPenWidth, 2, 0); // p0200: width 2
+    drawing.Commands[0] = MakeColorRecord(CmdColor, DefaultPenColor);        // c0000: black
+    drawing.Commands[1] = MakeNumberRecord(CmdPenWidth, DefaultPenWidth, 0); // p0200: width 2
     // LastFillIndex is left as it was.
 }
 

@@ -2,6 +2,7 @@
 #include "engine/format/recording.h"
 
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/record_rules.h"
 #include "engine/playback/render.h"
 
 #include <algorithm>
@@ -14,9 +15,6 @@ namespace vellograph {
 namespace {
 
 constexpr std::int32_t CoordinateMask = 0xFFF; // 12 bits of each rotated axis are kept
-constexpr std::int32_t MaxRecordedPenWidth = 128;
-constexpr std::int32_t MinRecordedDelay = 1;
-constexpr std::int32_t MaxRecordedDelay = 10000;
 
 // Trunc toward zero of a non-negative quotient, held to what the number
 // encoding can store: a larger value would wrap into a different point.
@@ -121,18 +119,13 @@ void AddCommand(TAVecImage& drawing, std::int32_t x, std::int32_t y, std::int32_
         break;
     }
     case CmdPenWidth: {
-        if (PenWidth > MaxRecordedPenWidth) {
-            PenWidth = MaxRecordedPenWidth;
-        }
-        if (PenWidth <= 0) {
-            PenWidth = 2;
-        }
+        PenWidth = RecordedPenWidth(PenWidth); // the pen itself is held to the rule
         const std::int32_t w = std::max(EncodableQuotient(PenWidth / scale), 1);
         built = MakeNumberRecord(CmdPenWidth, w, 0);
         break;
     }
     case CmdDelay:
-        built = MakeNumberRecord(CmdDelay, std::clamp(x, MinRecordedDelay, MaxRecordedDelay), 0);
+        built = MakeNumberRecord(CmdDelay, RecordedDelayMs(x), 0);
         break;
     case CmdColor:
         built = MakeColorRecord(CmdColor, PenColor);

@@ -4,7 +4,7 @@
 
 #include "engine/format/drawing.h"
 #include "engine/format/record.h"
-#include "engine/playback/render.h"
+#include "engine/format/record_rules.h"
 
 #include <algorithm>
 #include <cstddef>

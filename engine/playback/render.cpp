@@ -8,16 +8,20 @@
 
 namespace vellograph {
 
-TColor PenColor = 0;
-TColor FillColor = 0xFFFFFF;
-std::int32_t PenWidth = 2;
+TColor PenColor = DefaultPenColor;
+TColor FillColor = DefaultFillColor;
+std::int32_t PenWidth = DefaultPenWidth;
 std::int32_t Pace = PaceSlow;
 bool StopRequested = false;
 
-void ResetRenderGlobals() {
-    PenColor = 0;
-    FillColor = 0xFFFFFF;
+void ResetPenGlobals() {
+    PenColor = DefaultPenColor;
+    FillColor = DefaultFillColor;
     PenWidth = DefaultPenWidth;
+}
+
+void ResetRenderGlobals() {
+    ResetPenGlobals();
     Pace = PaceSlow;
     StopRequested = false;
 }
@@ -26,15 +30,6 @@ void ClearSurface(TCanvas& canvas, TColor color) {
     canvas.setPenColor(color);
     canvas.setBrushColor(color);
     canvas.floodFillBorder(1, 1, ClearBorderColor);
-}
-
-std::int32_t RecordedPenWidth(std::int32_t value) {
-    constexpr std::int32_t MaxPenWidth = 128;
-    return value > MaxPenWidth ? MaxPenWidth : (value < 1 ? DefaultPenWidth : value);
-}
-
-std::int32_t RecordedDelayMs(std::int32_t value) {
-    return std::clamp(value, 1, 10000);
 }
 
 std::int32_t ScaledPenWidth(std::int32_t width, double scale) {

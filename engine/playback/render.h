@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/format/drawing.h"
+#include "engine/format/record_rules.h"
 #include "engine/playback/view.h"
 #include "engine/raster/canvas.h"
 
@@ -10,29 +11,20 @@
 
 namespace vellograph {
 
-extern TColor PenColor;       // 0, black
-extern TColor FillColor;      // 0xFFFFFF, white
-extern std::int32_t PenWidth; // 2
-extern std::int32_t Pace;     // 3: records played between two pumps; at least 1
-extern bool StopRequested;    // false
+// Their start-up values are in record_rules.h.
+extern TColor PenColor;
+extern TColor FillColor;
+extern std::int32_t PenWidth;
+extern std::int32_t Pace;  // records played between two pumps; at least 1
+extern bool StopRequested; // false
 
-inline constexpr TColor ClearColor = 0xFFFFFF;
 inline constexpr TColor ClearBorderColor = 0x000001;
-inline constexpr std::int32_t PaceSlow = 3;
-inline constexpr std::int32_t PaceToEnd = 64;
-inline constexpr std::int32_t PaceUndo = 4096;
-inline constexpr std::int32_t PaceRedo = 2048;
 
+// PenColor, FillColor and PenWidth back to their defaults.
+void ResetPenGlobals();
 // Resets the five globals to their start-up values.
 void ResetRenderGlobals();
 
-// How playback reads record operands; the vector export follows the same.
-inline constexpr std::int32_t DefaultPenWidth = 2;
-inline constexpr std::int32_t FillDelayMs = 10; // the hold after a fill
-// The width a "p" record sets: above 128 acts as 128, 0 or less as 2.
-std::int32_t RecordedPenWidth(std::int32_t value);
-// The hold of a "d" record, 1 to 10000 ms.
-std::int32_t RecordedDelayMs(std::int32_t value);
 // The pen width on the surface: the truncated scaled width, at least 1.
 std::int32_t ScaledPenWidth(std::int32_t width, double scale);
 

@@ -12,9 +12,7 @@
 namespace vellograph {
 
 void TMainForm::ResetPen() {
-    PenWidth = 2;
-    PenColor = 0;
-    FillColor = 0xFFFFFF;
+    ResetPenGlobals();
     TCanvas& canvas = ImageScreen->Canvas();
     canvas.setPenWidth(PenWidth);
     canvas.setPenColor(PenColor);

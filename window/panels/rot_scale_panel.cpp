@@ -24,7 +24,6 @@ namespace {
 
 constexpr int ScaleSteps = 20; // scale bar positions per unit of scale
 constexpr int AngleSteps = 10; // rotation bar positions per radian
-constexpr std::int32_t PaceReplay = 4096;
 
 // Frames are drawn into the picture itself; only their edges are repainted.
 void ShowFrame(TImageScreen& screen, const TViewParams& view, TColor color) {
@@ -117,7 +116,7 @@ void TMainForm::ButtonScalToDefClick() {
 void TMainForm::ButtonRNScalOkClick() {
     LiveView = PreviewView;
     {
-        const PaceOverride fast(PaceReplay);
+        const PaceOverride fast(PaceFastReplay);
         MMRedrawClick();
     }
     PanelRotNScal->hide();
@@ -125,7 +124,7 @@ void TMainForm::ButtonRNScalOkClick() {
 
 void TMainForm::ButtonRNScalCancelClick() {
     PanelRotNScal->hide();
-    const PaceOverride fast(PaceReplay);
+    const PaceOverride fast(PaceFastReplay);
     MMRedrawClick();
 }
 

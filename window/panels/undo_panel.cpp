@@ -69,7 +69,7 @@ void TMainForm::ButtonBckwrdClick() {
         return;
     }
     const std::int32_t step = UndoStepFromText(EditUndoStep->text().toStdString());
-    const PaceOverride pace(PaceUndo); // put back even when a pump changed it
+    const PaceOverride pace(PaceFastReplay); // put back even when a pump changed it
     VecImage.LastIndex = std::max(VecImage.LastIndex - step, -1);
     if (CanReplayFromLastFill(VecImage)) {
         // The fill floods the whole surface: nothing before it needs painting.

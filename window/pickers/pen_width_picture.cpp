@@ -7,7 +7,7 @@ namespace vellograph {
 
 std::int32_t PenWidthFromPickerX(std::int32_t x, std::int32_t pictureWidth) {
     const std::int64_t w = (static_cast<std::int64_t>(x) - pictureWidth / 4) / 2;
-    return w < 1 ? 2 : static_cast<std::int32_t>(w > INT32_MAX ? INT32_MAX : w);
+    return w < 1 ? DefaultPenWidth : static_cast<std::int32_t>(w > INT32_MAX ? INT32_MAX : w);
 }
 
 void DrawPenWidthPreview(TCanvas& canvas, std::int32_t width, std::int32_t height) {

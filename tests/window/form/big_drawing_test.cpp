@@ -136,7 +136,7 @@ TEST_F(BigDrawingTest, OpenPlayUndoFitSaveAndOpenAgainStayResponsiveAndWithinMem
     gaps.Phase = [this] { return step_ + (LoadInProgress() ? " (load)" : ""); };
     // 20 M records at the slow pace would repaint the screen millions of
     // times; the pace of undo's replay shows the same picture.
-    Pace = PaceUndo;
+    Pace = PaceFastReplay;
 
     Step("open and play", [&] {
         dialogs.OpenAnswers.push_back(big);

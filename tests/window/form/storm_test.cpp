@@ -196,7 +196,7 @@ protected:
         const std::int32_t width = PenWidth;
         const TPoint at = Canvas().penPos();
         {
-            const PaceOverride fast(PaceUndo); // the pace changes only how often it pumps
+            const PaceOverride fast(PaceFastReplay); // the pace changes only how often it pumps
             form->MMRedraw->trigger();
         }
 
@@ -207,7 +207,7 @@ protected:
         PenWidth = width;
         TAVecImage copy = VecImage;
         {
-            const PaceOverride fast(PaceUndo);
+            const PaceOverride fast(PaceFastReplay);
             ClearSurface(fresh, ClearColor);
             RenderDrawing(fresh, copy, LiveView.OriginX, LiveView.OriginY, 0, copy.LastIndex,
                           LiveView.Scale, LiveView.Angle);

@@ -46,7 +46,7 @@ protected:
     // The drawing, played onto a cleared surface as after a load.
     void Show(const std::vector<TDrawCommand>& records) {
         SetDrawing(records);
-        const PaceOverride fast(PaceUndo);
+        const PaceOverride fast(PaceFastReplay);
         form->MMRedrawClick();
     }
 
@@ -67,7 +67,7 @@ protected:
         const TColor fill = std::exchange(FillColor, 0xFFFFFF);
         const std::int32_t width = std::exchange(PenWidth, 2);
         {
-            const PaceOverride fast(PaceUndo);
+            const PaceOverride fast(PaceFastReplay);
             ClearSurface(fresh, ClearColor);
             RenderDrawing(fresh, copy, LiveView.OriginX, LiveView.OriginY, 0, copy.LastIndex,
                           LiveView.Scale, LiveView.Angle);
@@ -167,7 +167,7 @@ TEST_F(UndoPanelTest, PaceIsFastDuringTheRenderAndRestoredAfterIt) {
     Undo("50"); // replays from record 0, which pumps
     Undo("100");
     Redo("5"); // from record 0 again
-    EXPECT_EQ(seen, (std::vector<std::int32_t>{PaceUndo, PaceRedo}));
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{PaceFastReplay, PaceRedo}));
     EXPECT_EQ(Pace, PaceSlow);
 }
 
