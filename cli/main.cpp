@@ -29,9 +29,9 @@ const Command commands[] = {
      "frames IN DIR [--every N] [view options]\n"
      "                     the replay as numbered PNG frames for a timelapse video"},
     {"video", vellograph::cli::RunVideo,
-     "video IN OUT [--fps N] [--records-per-frame N] [--hold S] [--fit] [view options]\n"
+     "video IN OUT [--duration S] [--frame F] [--audio FILE] [more: video --help]\n"
      "                     the replay as a video made with ffmpeg; OUT is .mp4, .webm\n"
-     "                     or .gif"},
+     "                     or .gif: pace, delays, intro, framing, narration, size limit"},
     {"slides", vellograph::cli::RunSlides,
      "slides IN OUT [--svg] [view options]\n"
      "                     the steps between delay records as PNG or SVG pictures in\n"
