@@ -51,14 +51,20 @@ std::vector<PixelBlock> BlocksOfColor(const TCanvas& canvas, TColor color) {
 }
 
 std::vector<PixelBlock> FillRegion(const TCanvas& canvas) {
+    const std::uint32_t border = TCanvas::toPixel(ClearBorderColor);
+    const std::size_t n = std::size_t(canvas.width()) * std::size_t(canvas.height());
+    const std::uint32_t* const from = canvas.bits();
+    const std::uint32_t* const first =
+        std::find_if(from, from + n, [&](std::uint32_t p) { return (p | 0xFF000000u) == border; });
+    if (first == from + n && canvas.width() > 1 && canvas.height() > 1) {
+        return {{0, 0, canvas.width(), canvas.height()}}; // nothing holds it back: all
+    }
     // Only the border colour matters to the flood, so the copy is white
     // elsewhere and whatever the flood paints is the region.
     constexpr TColor Marker = 0x000002;
     TCanvas copy(canvas.width(), canvas.height());
-    const std::uint32_t border = TCanvas::toPixel(ClearBorderColor);
-    const std::size_t n = std::size_t(canvas.width()) * std::size_t(canvas.height());
-    for (std::size_t i = 0; i < n; ++i) {
-        if ((canvas.bits()[i] | 0xFF000000u) == border) {
+    for (std::size_t i = static_cast<std::size_t>(first - from); i < n; ++i) {
+        if ((from[i] | 0xFF000000u) == border) {
             copy.bits()[i] = border;
         }
     }
@@ -77,6 +83,9 @@ std::vector<std::vector<PixelBlock>> TraceFillRegions(TAVecImage& drawing, const
         return std::binary_search(fills.at.begin(), fills.at.end(), i);
     };
     std::vector<std::vector<PixelBlock>> regions;
+    if (fills.at.empty()) {
+        return regions; // no need for the raster at all
+    }
     if (isFill(0)) {
         regions.push_back(FillRegion(TCanvas(width, height))); // a fresh, white surface
     }
