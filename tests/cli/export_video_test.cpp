@@ -2,6 +2,7 @@
 // that fail or are interrupted leaving nothing behind.
 #include "cli/export/export_replay.h"
 #include "cli/export/video_export.h"
+#include "tests/cli/video_test_support.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
 #include "tests/support/test_records.h"
@@ -30,45 +31,6 @@ extern char** environ;
 namespace {
 
 constexpr int W = 64, H = 48;
-
-// A fill (10 ms), strokes in three colours, and a delay of one second.
-std::vector<TDrawCommand> Sketch() {
-    return {Fill(0xCCFFCC),  Width(3),    Move(4, 4),   Line(56, 40),
-            Color(0x0000FF), Move(4, 40), Line(60, 6),  Delay(1000),
-            Color(0xFF0000), Move(30, 2), Line(30, 44), Line(10, 44)};
-}
-
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[65536];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) {
-            out.append(buffer, n);
-        }
-        ::pclose(p);
-    }
-    return out;
-}
-
-bool HaveFfmpeg() {
-    return Shell("command -v ffmpeg && command -v ffprobe").find("ffprobe") != std::string::npos;
-}
-
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-Outcome Cli(const TempDir& dir, const std::string& env, const std::vector<std::string>& args) {
-    std::string command = env + " '" VELLOGRAPH_CLI "'";
-    for (const std::string& a : args) {
-        command += " '" + a + "'";
-    }
-    const int raw = std::system((command + " >/dev/null 2>'" + dir.file("err") + "'").c_str());
-    const std::string err = ReadBytes(dir.file("err"));
-    std::filesystem::remove(dir.file("err"));
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, err};
-}
 
 // The PSNR of two BGRX pictures' luma (BT.709 weights). yuv420p keeps
 // colour at half resolution, which blurs the rims of thin coloured lines
@@ -269,84 +231,4 @@ TEST(ExportVideo, FramesShowProgressOnlyOnATerminalAndNotWhenQuiet) {
             EXPECT_NE(seen.find("frame 3/3  100%"), std::string::npos) << seen;
         }
     }
-}
-
-// Pacing, framing and narration, as ffprobe reads the files: the Sketch's
-// 12 records at 10 frames a second, with its one-second delay.
-TEST(ExportVideo, PaceFramingAndSoundGiveTheLengthsAsked) {
-    if (!HaveFfmpeg()) {
-        GTEST_SKIP() << "ffmpeg is not installed";
-    }
-    TempDir dir;
-    WriteBytes(dir.file("in.vlgf"), DrawingFile(Sketch()));
-    const std::string tone = dir.file("tone.wav");
-    Shell("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=2 -y '" + tone + "'");
-    const struct {
-        const char* name;
-        std::vector<std::string> options;
-        double seconds;
-        const char* streams; // ffprobe's codec types, widths and heights
-    } cases[] = {
-        {"d.mp4", {"--duration", "2", "--hold", "0"}, 3.0, "video,64,48"}, // and the delay
-        {"skip.mp4", {"--duration", "2", "--hold", "0", "--delays", "skip"}, 2.0, "video,64,48"},
-        {"short.mp4", {"--duration", "2", "--hold", "0", "--delays", "shorten:0.5"}, 2.5, nullptr},
-        {"intro.mp4",
-         {"--duration", "1", "--hold", "0.5", "--intro", "1", "--delays", "skip"},
-         2.5,
-         nullptr},
-        {"fast.mp4", {"--speed", "2", "--hold", "0", "--delays", "skip"}, 0.6, nullptr},
-        {"talk.mp4",
-         {"--duration", "audio", "--audio", tone, "--hold", "0"},
-         2.0,
-         "video,64,48\naudio"},
-        {"talk.webm", {"--duration", "audio", "--audio", tone}, 2.0, "video,64,48\naudio"},
-        {"square.mp4",
-         {"--frame", "square", "--duration", "0.2", "--fps", "5", "--hold", "0", "--delays",
-          "skip"},
-         0.2,
-         "video,1080,1080"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> args = {
-            "video", dir.file("in.vlgf"), dir.file(c.name), "--fps", "10", "--size", "64x48"};
-        if (c.options[0] == "--frame") {
-            args.resize(3);
-        }
-        args.insert(args.end(), c.options.begin(), c.options.end());
-        const Outcome r = Cli(dir, "", args);
-        ASSERT_EQ(r.status, 0) << r.err;
-        const std::string file = " '" + dir.file(c.name) + "'";
-        EXPECT_NEAR(
-            std::atof(
-                Shell("ffprobe -v error -show_entries format=duration -of csv=p=0" + file).c_str()),
-            c.seconds, 0.05);
-        if (c.streams) {
-            EXPECT_EQ(Shell("ffprobe -v error -show_entries stream=codec_type,width,height -of "
-                            "csv=p=0" +
-                            file),
-                      std::string(c.streams) + "\n");
-        }
-    }
-
-    // A GIF under a size limit: a lower frame rate, the length kept.
-    const std::vector<std::string> gif = {
-        "video", dir.file("in.vlgf"), dir.file("small.gif"), "--size", "160x120", "--hold", "0"};
-    std::vector<std::string> limited = gif;
-    ASSERT_EQ(Cli(dir, "", gif).status, 0);
-    const auto full = std::filesystem::file_size(dir.file("small.gif"));
-    limited.insert(limited.end(), {"--max-bytes", std::to_string(full * 3 / 4)});
-    ASSERT_EQ(Cli(dir, "", limited).status, 0);
-    EXPECT_LE(std::filesystem::file_size(dir.file("small.gif")), full * 3 / 4);
-
-    // A narration ffmpeg cannot read fails before any frame, leaving nothing.
-    const Outcome bad =
-        Cli(dir, "",
-            {"video", dir.file("in.vlgf"), dir.file("bad.mp4"), "--audio", dir.file("in.vlgf")});
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(
-        bad.err.rfind("vellograph-cli: cannot read '" + dir.file("in.vlgf") + "' as sound: ", 0),
-        0u)
-        << bad.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.mp4")));
 }
