@@ -29,7 +29,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
                       [](char t, char c) { return t == static_cast<char>(c | 0x20); });
 }
 
-int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&)) {
+int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&)) {
     for (const std::string& a : args) {
         if (a == "--") {
             break;

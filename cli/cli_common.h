@@ -43,8 +43,9 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail);
 // line on standard error, "vellograph-cli: message", or for a usage error
 // "vellograph-cli: NAME: message (see 'vellograph-cli NAME --help')", and its
 // status. "--help" or "-h" anywhere before "--" prints the usage to standard
-// output instead.
-int RunGuarded(const char* name, const char* usage, const Args& args, int (*body)(const Args&));
+// output instead. (The window's RunGuarded is another contract: it shows an
+// error box and returns nothing.)
+int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&));
 
 // The arguments split into positional ones and options. Options take the
 // forms "--name value" and "--name=value"; "--" makes the rest positional.

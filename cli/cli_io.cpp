@@ -3,6 +3,7 @@
 #include "cli/export/export_replay.h"
 
 #include "engine/raster/bitmap_file.h"
+#include "qtgui/canvas_qimage.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -112,10 +113,7 @@ void EnsureDirectory(const std::string& path) {
 }
 
 std::string EncodePng(const TCanvas& canvas) {
-    // The canvas words are laid out as Format_RGB32: wrap them, no copy.
-    const QImage image(reinterpret_cast<const uchar*>(canvas.bits()), canvas.width(),
-                       canvas.height(), static_cast<qsizetype>(canvas.bytesPerLine()),
-                       QImage::Format_RGB32);
+    const QImage image = CanvasQImage(canvas);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -1,21 +1,15 @@
 // The desktop's databases brought up to date on a thread of their own.
 #include "desktop/database_updates.h"
 
+#include "engine/io/child_process.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <mutex>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <utility>
 
 extern char** environ;
@@ -38,23 +32,6 @@ bool SameWork(const Job& a, const Job& b) {
                       b.update.runs.end(), sameRun);
 }
 
-// The first line the tool wrote to its standard error, for the message.
-std::string FirstLine(const std::string& text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') {
-            line.pop_back();
-        }
-        if (!line.empty()) {
-            return line.size() > 300 ? line.substr(0, 300) + "..." : line;
-        }
-    }
-    return {};
-}
-
 // Runs the tool directly (no shell), its standard error kept for the
 // message; empty when it ran and exited with status 0, else why not.
 std::string RunTool(const ToolRun& run, const std::vector<std::string>& environment,
@@ -62,87 +39,13 @@ std::string RunTool(const ToolRun& run, const std::vector<std::string>& environm
     if (run.program.empty()) {
         return "is not installed";
     }
-    std::vector<char*> argv{const_cast<char*>(run.program.c_str())};
-    for (const std::string& arg : run.args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& entry : environment) {
-        envp.push_back(const_cast<char*>(entry.c_str()));
-    }
-    envp.push_back(nullptr);
-
-    int errPipe[2];
-    if (pipe2(errPipe, O_CLOEXEC) != 0) {
-        return std::string("could not be started: ") + std::strerror(errno);
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, run.program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(errPipe[1]);
-    if (spawned != 0) {
-        close(errPipe[0]);
-        return std::string("could not be started: ") + std::strerror(spawned);
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::string errors;
-    int errFd = errPipe[0];
-    int status = 0;
-    for (;;) {
-        // Short waits: the tool may end while a child of its own keeps the pipe open.
-        pollfd watched{errFd, POLLIN, 0};
-        if (poll(&watched, errFd >= 0 ? 1 : 0, 10) > 0) {
-            char buffer[4096];
-            const ssize_t n = read(errFd, buffer, sizeof buffer);
-            if (n > 0 && errors.size() < 65536) {
-                errors.append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-                close(errFd);
-                errFd = -1;
-            }
-        }
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            break;
-        }
-        if (done < 0 && errno != EINTR) {
-            status = -1;
-            break;
-        }
-        if (Clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            if (errFd >= 0) {
-                close(errFd);
-            }
-            return "did not finish in " + std::to_string(timeoutMs / 1000) + " s";
-        }
-    }
-    if (errFd >= 0) {
-        close(errFd);
-    }
-    std::string reason;
-    if (status == -1) {
-        reason = "could not be waited for";
-    } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        return {};
-    } else if (WIFEXITED(status)) {
-        reason = "ended with status " + std::to_string(WEXITSTATUS(status));
-    } else {
-        reason = "was ended by signal " + std::to_string(WTERMSIG(status));
-    }
-    const std::string said = FirstLine(errors);
-    return said.empty() ? reason : reason + ": " + said;
+    fileio::ChildOptions options;
+    options.argv = {run.program};
+    options.argv.insert(options.argv.end(), run.args.begin(), run.args.end());
+    options.environment = environment;
+    fileio::ChildProcess tool(options);
+    const fileio::ChildEnding ending = tool.wait(timeoutMs);
+    return ending.succeeded() ? std::string() : ending.describe();
 }
 
 std::string RunUpdate(const Job& job) {

@@ -2,10 +2,11 @@
 // run that writes through it obeys.
 #pragma once
 
+#include "engine/io/child_process.h"
+
 #include <csignal>
 #include <cstddef>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace vellograph::cli {
@@ -45,10 +46,6 @@ class FfmpegPipe {
 public:
     FfmpegPipe(const std::vector<std::string>& args, bool keepOutput = false,
                const std::string& extraInput = {});
-    // A child still running is killed and reaped.
-    ~FfmpegPipe();
-    FfmpegPipe(const FfmpegPipe&) = delete;
-    FfmpegPipe& operator=(const FfmpegPipe&) = delete;
 
     // Writes every byte to ffmpeg's standard input. Throws a CliError with
     // ffmpeg's own reason when it stopped reading, and Interrupted on a
@@ -58,23 +55,11 @@ public:
     // when it did not succeed.
     void finish();
     // Its standard output, when kept, once finish() returned.
-    const std::string& output() const { return output_; }
+    const std::string& output() const { return child_.output(); }
 
 private:
-    // Moves data in and out until `size` bytes went in (or the input closed)
-    // or, with data null, until every output closed.
-    void exchange(const char* data, std::size_t size);
-    void closeInput();
-    [[noreturn]] void fail();
-    std::string reason() const;
-
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int err_ = -1;
-    int out_ = -1;
-    std::string errors_;
-    std::string output_;
-    int status_ = 0;
+    // A child still running when this goes is killed and reaped.
+    fileio::ChildProcess child_;
 };
 
 } // namespace vellograph::cli

@@ -109,7 +109,7 @@ int Run(const Args& args) {
 
 int RunFrames(const Args& args) {
     static const std::string usage = std::string(Usage) + SurfaceOptionsHelp;
-    return RunGuarded("frames", usage.c_str(), args, Run);
+    return RunCommand("frames", usage.c_str(), args, Run);
 }
 
 } // namespace vellograph::cli

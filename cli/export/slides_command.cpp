@@ -6,6 +6,7 @@
 #include "cli/export/progress.h"
 #include "cli/export/svg_writer.h"
 #include "engine/playback/played_records.h"
+#include "qtgui/canvas_qimage.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -90,11 +91,6 @@ void RemoveLaterSlides(const std::string& dir, std::size_t made, const std::stri
     }
 }
 
-QImage AsImage(const TCanvas& canvas) {
-    return QImage(reinterpret_cast<const uchar*>(canvas.bits()), canvas.width(), canvas.height(),
-                  static_cast<qsizetype>(canvas.bytesPerLine()), QImage::Format_RGB32);
-}
-
 // One page per slide, A4 turned the picture's way, the picture fitted
 // within 10 mm margins and centred. The painter hands the picture itself to
 // the PDF, so it keeps every pixel whatever the page's size.
@@ -125,7 +121,7 @@ public:
                                     double(page.height()) / canvas.height());
         const QSizeF shown(canvas.width() * fit, canvas.height() * fit);
         // Lossless: JPEG, the PDF engine's choice otherwise, blurs line art.
-        const QImage image = AsImage(canvas);
+        const QImage image = CanvasQImage(canvas);
         painter_.drawImage(QRectF(QPointF((page.width() - shown.width()) / 2,
                                           (page.height() - shown.height()) / 2),
                                   shown),
@@ -223,7 +219,7 @@ int Run(const Args& args) {
 int RunSlides(const Args& args) {
     static const std::string usage =
         std::string(Usage) + SurfaceOptionsHelp + "  (" + PictureLimitsHelp + ")\n";
-    return RunGuarded("slides", usage.c_str(), args, Run);
+    return RunCommand("slides", usage.c_str(), args, Run);
 }
 
 } // namespace vellograph::cli

@@ -67,7 +67,7 @@ int RunSvg(const Args& args) {
         std::string(Usage) + SurfaceOptionsHelp +
         "  --animate      replay the drawing instead of a still picture\n"
         "  --rate R       records per second of the replay, 0.01 to 1000000 (default 300)\n";
-    return RunGuarded("svg", usage.c_str(), args, Run);
+    return RunCommand("svg", usage.c_str(), args, Run);
 }
 
 } // namespace vellograph::cli

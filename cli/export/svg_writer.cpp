@@ -59,7 +59,7 @@ private:
     const TViewMapper mapper_;
     const double scale_;
     const double rate_;
-    TColor penColor_ = 0;
+    TColor penColor_ = DefaultPenColor;
     std::int32_t penWidth_ = DefaultPenWidth;
     TPoint pen_{0, 0};
     bool strokeOpen_ = false;

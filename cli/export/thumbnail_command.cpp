@@ -74,7 +74,7 @@ void MakeThumbnail(const std::string& in, const std::string& out, int size) {
 }
 
 int RunThumbnail(const Args& args) {
-    return RunGuarded("thumbnail", Usage, args, Run);
+    return RunCommand("thumbnail", Usage, args, Run);
 }
 
 } // namespace vellograph::cli

@@ -188,7 +188,7 @@ int RunVideo(const Args& args) {
     static const std::string usage =
         std::string(Usage) + SurfaceOptionsHelp + "  (" + PictureLimitsHelp + ")\n";
     try {
-        return RunGuarded("video", usage.c_str(), args, Run);
+        return RunCommand("video", usage.c_str(), args, Run);
     } catch (const Interrupted& stop) {
         // Everything is cleaned up by now; end as the signal would have.
         std::fflush(stdout);

@@ -2,6 +2,8 @@
 // rectangles, and mouse positions in surface pixels.
 #include "window/form/image_screen.h"
 
+#include "qtgui/canvas_qimage.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,13 +24,10 @@ TImageScreen::TImageScreen(QWidget* parent) : QWidget(parent) {
 }
 
 void TImageScreen::WrapCanvas() {
-    if (canvas_.width() == 0 || canvas_.height() == 0) {
-        image_ = QImage();
-        return;
+    image_ = CanvasQImage(canvas_);
+    if (!image_.isNull()) {
+        image_.setDevicePixelRatio(devicePixelRatioF());
     }
-    image_ = QImage(reinterpret_cast<uchar*>(canvas_.bits()), canvas_.width(), canvas_.height(),
-                    static_cast<qsizetype>(canvas_.bytesPerLine()), QImage::Format_RGB32);
-    image_.setDevicePixelRatio(devicePixelRatioF());
 }
 
 void TImageScreen::SyncSurfaceSize() {

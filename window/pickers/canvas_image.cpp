@@ -2,12 +2,15 @@
 // picture pixels, and no press passed on to the window underneath.
 #include "window/pickers/canvas_image.h"
 
+#include "qtgui/canvas_qimage.h"
+
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <cmath>
+#include <utility>
 
 namespace vellograph {
 
@@ -20,11 +23,8 @@ TCanvasImage::TCanvasImage(int width, int height, QWidget* parent)
 }
 
 void TCanvasImage::paintEvent(QPaintEvent* /*event*/) {
-    const QImage image(reinterpret_cast<const uchar*>(canvas_.bits()), canvas_.width(),
-                       canvas_.height(), static_cast<qsizetype>(canvas_.bytesPerLine()),
-                       QImage::Format_RGB32);
     QPainter painter(this);
-    painter.drawImage(rect(), image);
+    painter.drawImage(rect(), CanvasQImage(std::as_const(canvas_)));
 }
 
 QPoint TCanvasImage::PicturePoint(const QMouseEvent* event) const {

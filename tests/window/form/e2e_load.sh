@@ -4,20 +4,11 @@
 # nothing, and "Промежуточное сохранение" afterwards writes the file back
 # byte for byte. Boxes and dialogs carry exactly the program's titles.
 # Usage: e2e_load.sh VELLOGRAPH_BINARY   (exit 77: skipped)
-set -euo pipefail
-
-for tool in xvfb-run xdotool xprop; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-if [ "${1:-}" != --inside ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
-fi
-shift
+source "$(dirname "$0")/../../support/e2e_common.sh"
+e2e_need xvfb-run xdotool xprop
+e2e_in_xvfb 1280x1024 -- "$@"
 app=$(realpath "$1")
-work=$(mktemp -d)
+e2e_workdir
 cd "$work"
 # Records enough that the load takes seconds: a header, then "l" records of
 # six bytes each.
@@ -30,12 +21,8 @@ cp tempSaved.vlgf.tmp original
 
 env -u QT_QPA_PLATFORM "$app" &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true; cd /; rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAILED: $*" >&2
-  exit 1
-}
+e2e_at_exit 'kill "$pid" 2>/dev/null'
+fail() { e2e_fail "$@"; }
 # Windows named exactly so, visible, other than the main window.
 windows_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$main" || true; }
 wait_for() { # $1: title; prints the window's id

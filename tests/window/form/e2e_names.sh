@@ -3,21 +3,13 @@
 # names look like options or are no UTF-8, given as its first argument; each
 # fills the screen green, which a screenshot must show.
 # Usage: e2e_names.sh VELLOGRAPH_BINARY   (exit 77: skipped)
-set -euo pipefail
-
-for tool in xvfb-run xdotool import convert; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-if [ "${1:-}" != --inside ]; then
-  exec xvfb-run -a -s "-screen 0 640x480x24" "$0" --inside "$@"
-fi
-app=$(realpath "$2")
-work=$(mktemp -d)
+source "$(dirname "$0")/../../support/e2e_common.sh"
+e2e_need xvfb-run xdotool import convert
+e2e_in_xvfb 640x480 -- "$@"
+app=$(realpath "$1")
+e2e_workdir
 pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+e2e_at_exit '[ -n "$pid" ] && kill "$pid" 2>/dev/null'
 cd "$work"
 
 # The header, then a fill record of colour 0x00FF00 (green).

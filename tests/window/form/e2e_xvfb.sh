@@ -6,27 +6,18 @@
 # exact render of the file. A scale factor runs it all on a scaled screen.
 # Usage: e2e_xvfb.sh VELLOGRAPH VELLOGRAPH_CLI examples/house.vlgf [QT_SCALE_FACTOR]
 # (exit 77: skipped)
-set -euo pipefail
-
-for tool in xvfb-run xdotool import convert compare identify; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-if [ "${1:-}" != --inside ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
-fi
-shift
+source "$(dirname "$0")/../../support/e2e_common.sh"
+e2e_need xvfb-run xdotool import convert compare identify
+e2e_in_xvfb 1280x1024 -- "$@"
 app=$1
 cli=$2
 drawing=$(realpath "$3")
-work=$(mktemp -d)
+e2e_workdir
 cd "$work" # where the temporary file is written
 # The tests may run with Qt's offscreen platform chosen; this one needs X.
 env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="${4:-1}" "$app" "$drawing" &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true; cd /; rm -rf "$work"' EXIT
+e2e_at_exit 'kill "$pid" 2>/dev/null'
 
 # Loading reports "Загружено)" in a box before the window shows: answer OK.
 box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vellograph$' | head -n 1)

@@ -3,7 +3,7 @@
 # Wayland or xcompmgr on X11; the panel's window tests run there, with the
 # screenshot's check that needs one.
 # Usage: e2e_translucency.sh wayland|x11 WINDOW_TESTS_BINARY   (exit 77: skipped)
-set -euo pipefail
+source "$(dirname "$0")/../../support/e2e_common.sh"
 
 # The screenshot command the test is given: --shot-MODE PNG.
 case "${1:-}" in
@@ -22,7 +22,6 @@ esac
 
 mode=$1
 tests=$2
-self=$(realpath "$0")
 # The panel's tests, and the screenshot's among them.
 filter=--gtest_filter=TransparencyTest.*
 case "$mode" in
@@ -30,23 +29,18 @@ wayland) tools=(weston weston-screenshooter) ;;
 x11) tools=(xvfb-run xcompmgr import) ;;
 *) echo "usage: $0 wayland|x11 WINDOW_TESTS_BINARY" >&2; exit 2 ;;
 esac
-for tool in "${tools[@]}"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
+e2e_need "${tools[@]}"
+[ "$mode" = x11 ] && e2e_in_xvfb 1024x768 +extension Composite -- "$@"
 
 # Under the sanitizers, what the Wayland client library and D-Bus keep until
 # exit (their stacks do not unwind through them, so no suppression can name
 # them) is not counted as leaked; every other check stays on, and the same
 # tests run with leak checks on the offscreen platform.
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
-work=$(mktemp -d)
-chmod 700 "$work"
+e2e_no_leak_checks
+e2e_workdir
 export XDG_RUNTIME_DIR=$work
 server=""
-trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+e2e_at_exit '[ -n "$server" ] && kill "$server" 2>/dev/null'
 
 # The test's output, with a missing Qt platform plugin taken for a skip.
 run_tests() {
@@ -54,20 +48,16 @@ run_tests() {
   "$@" "$filter" >"$work/out" 2>&1 || status=$?
   cat "$work/out"
   if grep -q 'Could not find the Qt platform plugin' "$work/out"; then
-    echo "skipped: Qt's $mode platform plugin is not installed"
-    exit 77
+    e2e_skip "Qt's $mode platform plugin is not installed"
   fi
   grep -q 'OK \] TransparencyTest.UnderACompositor' "$work/out" || status=1
   return "$status"
 }
 
 if [ "$mode" = x11 ]; then
-  if [ "${3:-}" != --inside ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 +extension Composite" bash "$self" x11 "$tests" --inside
-  fi
   xcompmgr >"$work/xcompmgr.log" 2>&1 &
   server=$!
-  VELLOGRAPH_SCREENSHOT="bash '$self' --shot-x11" QT_QPA_PLATFORM=xcb run_tests "$tests"
+  VELLOGRAPH_SCREENSHOT="bash '$e2e_self' --shot-x11" QT_QPA_PLATFORM=xcb run_tests "$tests"
   exit
 fi
 
@@ -98,5 +88,5 @@ if [ ! -S "$work/$socket" ]; then
   cat "$work/weston.log"
   exit 1
 fi
-WAYLAND_DISPLAY=$socket VELLOGRAPH_SCREENSHOT="bash '$self' --shot-wayland" \
+WAYLAND_DISPLAY=$socket VELLOGRAPH_SCREENSHOT="bash '$e2e_self' --shot-wayland" \
   QT_QPA_PLATFORM=wayland run_tests env -u DISPLAY "$tests"

@@ -3,7 +3,7 @@
 # answered by typing into them from this script, as a user would.
 # Usage: e2e_native_dialogs.sh WINDOW_TESTS_BINARY   (exit 77: skipped)
 #        e2e_native_dialogs.sh --answer TITLE KEYS   (the test's answerer)
-set -euo pipefail
+source "$(dirname "$0")/../../support/e2e_common.sh"
 
 if [ "${1:-}" = --answer ]; then
   # The dialog's window, then the keys typed into it. Waits are bounded, so
@@ -42,34 +42,23 @@ if [ "${1:-}" = --answer ]; then
 fi
 
 tests=$1
-self=$(realpath "$0")
-for tool in xvfb-run xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
+e2e_need xvfb-run xdotool
 plugins=$(qtpaths6 --plugin-dir 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
 if [ ! -e "$plugins/platformthemes/libqgtk3.so" ]; then
-  echo "skipped: Qt's GTK platform theme (qt6-gtk-platformtheme) is not installed"
-  exit 77
+  e2e_skip "Qt's GTK platform theme (qt6-gtk-platformtheme) is not installed"
 fi
+e2e_in_xvfb 1024x768 -- "$@"
 
-if [ "${2:-}" != --inside ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self" "$tests" --inside
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+e2e_workdir
 # GTK starts no desktop services of its own here: no accessibility bus, no
 # portal, no remote volumes, no settings daemon.
 # Under the sanitizers, what GTK, fontconfig and D-Bus keep until exit (their
 # stacks do not unwind through them, so no suppression can name them) is not
 # counted as leaked; every other check stays on.
-export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+e2e_no_leak_checks
 status=0
 NO_AT_BRIDGE=1 GTK_USE_PORTAL=0 GIO_USE_VFS=local GSETTINGS_BACKEND=memory QT_QPA_PLATFORM=xcb \
-  QT_QPA_PLATFORMTHEME=gtk3 VELLOGRAPH_NATIVE_DIALOGS="bash '$self' --answer" \
+  QT_QPA_PLATFORMTHEME=gtk3 VELLOGRAPH_NATIVE_DIALOGS="bash '$e2e_self' --answer" \
   "$tests" --gtest_filter='QtFileDialogs.TheDesktopsOwn*' >"$work/out" 2>&1 || status=$?
 cat "$work/out"
 # The desktop's test must have run, not been skipped.
