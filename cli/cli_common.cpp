@@ -17,7 +17,7 @@ void UsageFail(const std::string& message) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    return "'" + std::string(text) + "'";
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
@@ -29,8 +29,7 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
                       [](char t, char c) { return t == static_cast<char>(c | 0x20); });
 }
 
-int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
-               Report report) {
+int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&)) {
     for (const std::string& a : args) {
         if (a == "--") {
             break;
@@ -40,15 +39,12 @@ int RunCommand(const char* name, const char* usage, const Args& args, int (*body
             return ExitOk;
         }
     }
+    // One form for every command: "vellograph-cli: message", and for a usage
+    // error the command's name and where its usage is explained.
     auto tell = [&](int status, const char* message) {
-        if (report == Report::Named) {
-            std::fprintf(stderr, "vellograph-cli %s: %s\n", name, message);
-            if (status == ExitUsage) {
-                std::fputs(usage, stderr);
-            }
-        } else if (status == ExitUsage) {
-            std::fprintf(stderr, "vellograph-cli: %s: %s (see vellograph-cli --help)\n", name,
-                         message);
+        if (status == ExitUsage) {
+            std::fprintf(stderr, "vellograph-cli: %s: %s (see 'vellograph-cli %s --help')\n", name,
+                         message, name);
         } else {
             std::fprintf(stderr, "vellograph-cli: %s\n", message);
         }

@@ -33,27 +33,19 @@ private:
 [[noreturn]] void Fail(const std::string& message);      // exit status 1
 [[noreturn]] void UsageFail(const std::string& message); // exit status 2
 
-// A path or value in a message, in double quotes.
+// A path or value in a message, in single quotes.
 std::string Quoted(std::string_view text);
 
 // Whether the text ends in the lower-case ASCII tail, case aside.
 bool EndsWithNoCase(std::string_view text, std::string_view tail);
 
-// How a command's messages read on standard error.
-enum class Report {
-    // "vellograph-cli NAME: message", and the usage after a usage error.
-    Named,
-    // render's form, one line each: "vellograph-cli: message", and for a
-    // usage error "vellograph-cli: NAME: message (see vellograph-cli --help)".
-    OneLine,
-};
-
-// Runs a command body, turning CliError and running out of memory into a
-// message and its status. "--help" or "-h" anywhere before "--" prints the
-// usage to standard output instead. (The window's RunGuarded is another
-// contract: it shows an error box and returns nothing.)
-int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&),
-               Report report = Report::Named);
+// Runs a command body, turning CliError and running out of memory into one
+// line on standard error, "vellograph-cli: message", or for a usage error
+// "vellograph-cli: NAME: message (see 'vellograph-cli NAME --help')", and its
+// status. "--help" or "-h" anywhere before "--" prints the usage to standard
+// output instead. (The window's RunGuarded is another contract: it shows an
+// error box and returns nothing.)
+int RunCommand(const char* name, const char* usage, const Args& args, int (*body)(const Args&));
 
 // The arguments split into positional ones and options. Options take the
 // forms "--name value" and "--name=value"; "--" makes the rest positional.
@@ -118,6 +110,14 @@ enum class ShortFiles { Refused, Loaded };
 // program does, without any message. Throws a CliError (status 1) with one
 // clear line when the path is missing, is a directory or another non-regular
 // file, is too short (if refused), or cannot be loaded.
+// Why the file cannot be opened for reading, as the end of a "cannot read"
+// message, or empty when it can.
+std::string UnreadableReason(const std::string& path);
+// What a load that failed on a readable file ran into.
+inline constexpr const char* LoadFailureReason = "a read error, or too large to hold in memory";
+// Why a file cannot be written at the path, as far as can be told beforehand.
+std::string UnwritableReason(const std::string& path);
+
 void ReadDrawing(const std::string& path, TAVecImage& drawing,
                  ShortFiles shortFiles = ShortFiles::Refused);
 
@@ -129,7 +129,7 @@ void RefuseToOverwrite(const std::string& input, const std::string& output,
 // Writes the bytes to a new file beside the target, flushes it to the disk
 // and renames it into place, so the target is either the old file or the
 // whole new one (see TReplaceFile). Throws a CliError (status 1) with the
-// program's "Cannot create file" text on any failure.
+// "cannot write 'PATH': reason" on any failure.
 void WriteFileReplacing(const std::string& path, std::string_view bytes);
 // The same failure for a file an engine routine wrote.
 void CheckWritten(const std::string& path, const TFileResult& result);

@@ -13,24 +13,57 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vellograph::cli {
+
+std::string UnreadableReason(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::strerror(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return "it is a directory, not a regular file";
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return "it is not a regular file";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        return std::strerror(errno);
+    }
+    return {};
+}
+
+std::string UnwritableReason(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        return std::strerror(EISDIR);
+    }
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    if (::stat(folder.c_str(), &st) != 0) {
+        return std::strerror(errno);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return std::strerror(ENOTDIR);
+    }
+    if (::access(folder.c_str(), W_OK) != 0) {
+        return std::strerror(errno);
+    }
+    return "the file could not be written";
+}
 
 void ReadDrawing(const std::string& path, TAVecImage& drawing, ShortFiles shortFiles) {
     // The load itself refuses what is not a regular file, but says only that
     // it failed; these checks name the reason.
+    if (const std::string why = UnreadableReason(path); !why.empty()) {
+        Fail("cannot read " + Quoted(path) + ": " + why);
+    }
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        Fail("cannot read " + Quoted(path) + ": " + std::strerror(errno));
-    }
-    if (S_ISDIR(st.st_mode)) {
-        Fail("cannot read " + Quoted(path) + ": it is a directory, not a regular file");
-    }
-    if (!S_ISREG(st.st_mode)) {
-        Fail("cannot read " + Quoted(path) + ": it is not a regular file");
-    }
+    ::stat(path.c_str(), &st);
     if (shortFiles == ShortFiles::Refused && st.st_size < static_cast<off_t>(HeaderSize)) {
-        Fail(Quoted(path) + " is not a drawing: " + std::to_string(st.st_size) +
+        Fail("cannot read " + Quoted(path) + ": not a drawing, " + std::to_string(st.st_size) +
              " bytes, shorter than the 36-byte header");
     }
     InstantHost quiet; // keeps the load's message for the one line below
@@ -38,8 +71,7 @@ void ReadDrawing(const std::string& path, TAVecImage& drawing, ShortFiles shortF
     TAVecImage loaded;
     NewDrawing(loaded);
     if (LoadDrawing(path, loaded) != LoadOutcome::Loaded) {
-        Fail("cannot load " + Quoted(path) + ": " +
-             (quiet.messages.empty() ? std::string(MsgLoadFailed) : quiet.messages.back()));
+        Fail("cannot read " + Quoted(path) + ": " + LoadFailureReason);
     }
     drawing = std::move(loaded);
 }
@@ -49,14 +81,15 @@ void RefuseToOverwrite(const std::string& input, const std::string& output, int 
     }, out{};
     if (::stat(input.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
         in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-        throw CliError(status,
-                       Quoted(output) + " is the input drawing itself; it is left untouched");
+        throw CliError(status, "cannot write " + Quoted(output) +
+                                   ": it is the input drawing itself; it is left untouched");
     }
 }
 
 void CheckWritten(const std::string& path, const TFileResult& result) {
     if (!result) {
-        Fail(CannotCreateFileText(path, result.reason));
+        Fail("cannot write " + Quoted(path) + ": " +
+             (result.reason.empty() ? UnwritableReason(path) : result.reason));
     }
 }
 

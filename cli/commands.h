@@ -22,6 +22,7 @@ int RunSvg(const Args& args);
 int RunFrames(const Args& args);
 int RunVideo(const Args& args);
 int RunThumbnail(const Args& args);
+int RunSlides(const Args& args); // the steps between delays, as pictures or a PDF
 
 // A page that replays the drawing in a browser.
 int RunHtml(const Args& args);

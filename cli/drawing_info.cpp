@@ -1,5 +1,6 @@
 // info, dump and resave: looking inside drawings and copying them, through
 // the same load and save routines as the window.
+#include "cli/cli_common.h"
 #include "cli/commands.h"
 
 #include "engine/format/drawing.h"
@@ -27,18 +28,27 @@ class CliHost : public ConsoleHost {
 public:
     explicit CliHost(bool quietOnLoad) : quietOnLoad_(quietOnLoad) {}
 
+    void Quiet(bool quiet) { quiet_ = quiet; }
     void ShowMessage(const std::string& text) override {
+        if (quiet_) {
+            return;
+        }
         if (loading_) {
             held_.push_back(text);
         } else {
             ConsoleHost::ShowMessage(text);
         }
     }
+    // A failure is one line in the tool's form, naming the file and why.
     LoadOutcome Load(const std::string& path, TAVecImage& drawing) {
+        std::string why = UnreadableReason(path);
         loading_ = true;
-        const LoadOutcome outcome = LoadDrawing(path, drawing);
+        const LoadOutcome outcome = why.empty() ? LoadDrawing(path, drawing) : LoadOutcome::Failed;
         loading_ = false;
-        if (outcome != LoadOutcome::Loaded || !quietOnLoad_) {
+        if (outcome != LoadOutcome::Loaded) {
+            std::fprintf(stderr, "vellograph-cli: cannot read %s: %s\n", Quoted(path).c_str(),
+                         why.empty() ? LoadFailureReason : why.c_str());
+        } else if (!quietOnLoad_) {
             for (const std::string& text : held_) {
                 ConsoleHost::ShowMessage(text);
             }
@@ -50,6 +60,7 @@ public:
 private:
     bool quietOnLoad_;
     bool loading_ = false;
+    bool quiet_ = false;
     std::vector<std::string> held_;
     ScopedHost installed_{*this};
 };
@@ -88,7 +99,11 @@ int Start(const Args& args, std::size_t expected, const CommandHelp& help, CliHo
         }
     }
     if (args.size() != expected) {
-        std::fprintf(stderr, "usage: vellograph-cli %s\n", help.synopsis);
+        const std::string name(help.synopsis, std::strcspn(help.synopsis, " "));
+        std::fprintf(stderr,
+                     "vellograph-cli: %s: want %zu file name%s, got %zu (usage: vellograph-cli "
+                     "%s)\n",
+                     name.c_str(), expected, expected == 1 ? "" : "s", args.size(), help.synopsis);
         return ExitUsage;
     }
     NewDrawing(drawing);
@@ -287,7 +302,12 @@ int RunResave(const Args& args) {
         return status;
     }
     std::int32_t savedSize = 0;
-    if (SaveDrawing(args[1], drawing, savedSize) != SaveOutcome::Saved) {
+    host.Quiet(true); // the failure is told below, in the tool's form
+    const SaveOutcome saved = SaveDrawing(args[1], drawing, savedSize);
+    host.Quiet(false);
+    if (saved != SaveOutcome::Saved) {
+        std::fprintf(stderr, "vellograph-cli: cannot write %s: %s\n", Quoted(args[1]).c_str(),
+                     UnwritableReason(args[1]).c_str());
         return ExitFailure;
     }
     host.ShowMessage("Размер сохраненного: " + std::to_string(savedSize) + " байт");

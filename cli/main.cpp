@@ -23,15 +23,19 @@ const Command commands[] = {
      "                     play the drawing onto a white surface; OUT is .bmp or .png"},
     {"svg", vellograph::cli::RunSvg,
      "svg [--animate] IN OUT.svg [--rate R] [view options]\n"
-     "                     the drawing as vector art, or replaying itself; fills cover\n"
-     "                     the whole page (no vector form for the 0x000001 border rule)"},
+     "                     the drawing as vector art, or replaying itself; a fill is\n"
+     "                     the region it paints, strokes stay vector"},
     {"frames", vellograph::cli::RunFrames,
      "frames IN DIR [--every N] [view options]\n"
      "                     the replay as numbered PNG frames for a timelapse video"},
     {"video", vellograph::cli::RunVideo,
-     "video IN OUT [--fps N] [--records-per-frame N] [--hold S] [--fit] [view options]\n"
+     "video IN OUT [--duration S] [--frame F] [--audio FILE] [more: video --help]\n"
      "                     the replay as a video made with ffmpeg; OUT is .mp4, .webm\n"
-     "                     or .gif"},
+     "                     or .gif: pace, delays, intro, framing, narration, size limit"},
+    {"slides", vellograph::cli::RunSlides,
+     "slides IN OUT [--svg] [view options]\n"
+     "                     the steps between delay records as PNG or SVG pictures in\n"
+     "                     the folder OUT, or as a handout when OUT ends in .pdf"},
     {"thumbnail", vellograph::cli::RunThumbnail,
      "thumbnail IN OUT.png SIZE\n"
      "                     the drawing fitted into a SIZE x SIZE square, for file managers"},
@@ -47,7 +51,7 @@ void PrintUsage(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nview options: --size WxH --origin X,Y --scale S --angle A, as for render.\n"
-                 "svg, frames, video, thumbnail and html explain themselves with --help.\n");
+                 "svg, frames, video, slides, thumbnail and html explain themselves with --help.\n");
     std::fprintf(out, "\nExit status: 0 success, 1 load/save/render failure, 2 usage error.\n"
                       "Messages the window would show in a box go to standard error.\n"
                       "'vellograph-cli COMMAND --help' explains one command.\n");
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
             return c.run(vellograph::cli::Args(argv + 2, argv + argc));
         }
     }
-    std::fprintf(stderr, "vellograph-cli: unknown command '%s'\n", name.c_str());
-    PrintUsage(stderr);
+    std::fprintf(stderr, "vellograph-cli: unknown command '%s' (see 'vellograph-cli --help')\n",
+                 name.c_str());
     return vellograph::cli::ExitUsage;
 }

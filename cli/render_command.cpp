@@ -58,7 +58,7 @@ int Run(const Args& args) {
 int RunRender(const Args& args) {
     static const std::string usage =
         std::string(Usage) + SurfaceOptionsHelp + "  (render: " + PictureLimitsHelp + ")\n";
-    return RunCommand("render", usage.c_str(), args, Run, Report::OneLine);
+    return RunCommand("render", usage.c_str(), args, Run);
 }
 
 } // namespace vellograph::cli

@@ -16,6 +16,7 @@ packages=(
   man-db groff-base
   bash-completion
   ffmpeg
+  librsvg2-bin
   weston qt6-wayland
   xcompmgr
   clang libclang-rt-14-dev

@@ -93,7 +93,7 @@ int Run(const Args& args) {
     struct stat st {};
     for (std::int64_t k = written; ::lstat(FramePath(dir, k).c_str(), &st) == 0; ++k) {
         if (!S_ISREG(st.st_mode) || ::unlink(FramePath(dir, k).c_str()) != 0) {
-            Fail("cannot remove the old frame " + FramePath(dir, k) +
+            Fail("cannot remove the old frame " + Quoted(FramePath(dir, k)) +
                  "; the frames written before it are this drawing's");
         }
     }

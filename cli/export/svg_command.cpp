@@ -18,10 +18,11 @@ const char* const Usage =
     "\n"
     "Writes the drawing as SVG on a white page the size of the surface. Every stroke\n"
     "becomes one polyline with round caps and joins in its colour and scaled pen\n"
-    "width, its points mapped through the view as playback maps them; a fill record\n"
-    "becomes a rectangle over the whole page. Records after an end marker are left out.\n"
-    "Playback's fill stops at strokes drawn in exactly the colour 0x000001 (#010000\n"
-    "here); that exception has no vector form, so in SVG a fill always covers all.\n"
+    "width, its points mapped through the view as playback maps them. A fill record\n"
+    "becomes the region it paints on this surface, as playback floods it from the\n"
+    "pixel (1, 1) up to strokes drawn in exactly the colour 0x000001 (#010000 here),\n"
+    "traced in whole pixels; --size and --scale therefore change the traced region\n"
+    "with the strokes. Records after an end marker are left out.\n"
     "\n"
     "With --animate the file replays the drawing in any browser, without script:\n"
     "stroke by stroke in record order at RECORDS_PER_SECOND (default 300), holding\n"
@@ -53,7 +54,8 @@ int Run(const Args& args) {
     TAVecImage drawing;
     ReadDrawing(in, drawing);
     RefuseToOverwrite(in, out);
-    const VectorPicture picture = TraceDrawing(drawing, surface.view, rate);
+    const VectorPicture picture =
+        TraceDrawingOnSurface(drawing, surface.view, surface.width, surface.height, rate);
     WriteFileReplacing(out, WriteSvg(picture, surface.width, surface.height, animate));
     return ExitOk;
 }

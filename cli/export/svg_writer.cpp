@@ -129,6 +129,26 @@ void AppendHiddenUntil(std::string& s, double seconds) {
     s += "\"/>";
 }
 
+// Whole pixels, so drawn without anti-aliasing: the region ends where
+// playback's flood ended, between pixels.
+void AppendRegion(std::string& s, const std::vector<PixelBlock>& blocks) {
+    s += " d=\"";
+    for (const PixelBlock& b : blocks) {
+        s += 'M';
+        Append(s, b.x);
+        s += ' ';
+        Append(s, b.y);
+        s += 'h';
+        Append(s, b.width);
+        s += 'v';
+        Append(s, b.height);
+        s += 'h';
+        Append(s, -std::int64_t{b.width});
+        s += 'z';
+    }
+    s += '"';
+}
+
 double StrokeLength(const VectorElement& e, std::vector<double>& along) {
     along.assign(1, 0.0);
     for (std::size_t k = 1; k < e.points.size(); ++k) {
@@ -200,15 +220,24 @@ std::string WriteSvg(const VectorPicture& picture, int width, int height, bool a
     s += page + "#ffffff\"/>\n";
     s += "<g fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
     std::vector<double> along;
+    const PixelBlock whole{0, 0, width, height};
     for (const VectorElement& e : picture.elements) {
         if (e.kind == VectorElement::Fill) {
-            s += page;
+            const bool wholePage =
+                !e.region || (e.region->size() == 1 && e.region->front() == whole);
+            if (!wholePage && e.region->empty()) {
+                continue; // held back everywhere: paints nothing
+            }
+            s += wholePage ? page : std::string("<path shape-rendering=\"crispEdges\" fill=\"");
             AppendColor(s, e.color);
             s += '"';
+            if (!wholePage) {
+                AppendRegion(s, *e.region);
+            }
             if (animate) {
                 s += '>';
                 AppendHiddenUntil(s, e.times.front());
-                s += "</rect>\n";
+                s += wholePage ? "</rect>\n" : "</path>\n";
             } else {
                 s += "/>\n";
             }

@@ -1,10 +1,12 @@
 // A drawing as vector elements, and those elements as a static or animated SVG.
 #pragma once
 
+#include "cli/export/svg_fills.h"
 #include "engine/format/drawing.h"
 #include "engine/playback/view.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct VectorElement {
     // Animation: seconds from the start at which each point is reached (the
     // first one when the stroke starts); a fill has one, when it paints.
     std::vector<double> times;
+    // Fill: the pixels it paints on the page; unset, the whole page.
+    std::optional<std::vector<PixelBlock>> region;
 };
 
 struct VectorPicture {
@@ -36,7 +40,8 @@ inline constexpr double DefaultRecordsPerSecond = 300;
 // pen position at surface (0, 0), records up to the first end marker. An "m"
 // ends the stroke; an "l" extends it while the pen colour and the scaled
 // width stay the same and starts a new one from the pen position otherwise;
-// a fill ends it and covers the page. On the replay's clock every record
+// a fill ends it and covers the page (TraceDrawingOnSurface gives it the
+// region it really paints). On the replay's clock every record
 // takes 1 / rate seconds and its effect shows at the end of its slot; a delay
 // record then holds for its time (clamped to 1..10000 ms as playback clamps
 // it) and a fill for 10 ms.

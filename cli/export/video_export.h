@@ -5,6 +5,7 @@
 #include "engine/format/drawing.h"
 #include "engine/playback/view.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +28,26 @@ inline constexpr int MaxGifFps = 50;
 // Records per frame for strokes that last about 20 seconds, at least 1.
 std::int32_t DefaultRecordsPerFrame(std::int32_t played, int fps);
 
+// How delay records hold in the video: as in playback, at most maxMs each,
+// or not at all.
+struct DelayRule {
+    enum Mode { Keep, Shorten, Skip } mode = Keep;
+    std::int32_t maxMs = 0; // Shorten
+    std::int32_t apply(std::int32_t ms) const {
+        return mode == Keep ? ms : (mode == Skip ? 0 : std::min(ms, maxMs));
+    }
+};
+
+// The pace of the strokes: `frames` frames for every `records` records, so
+// that a replay can last any number of frames whatever its record count.
+struct StrokePace {
+    std::int64_t frames = 1;
+    std::int64_t records = 1;
+};
+
+// The time delay and fill records hold in all, in milliseconds.
+std::int64_t HeldMs(const TAVecImage& drawing, const DelayRule& delays);
+
 // Where the frames fall in a replay from record 0. A frame shows the picture
 // after every `recordsPerFrame` records, counted from record 0, and after the
 // last one. A delay record holds the picture after it for its time (1 to
@@ -37,7 +58,12 @@ std::int32_t DefaultRecordsPerFrame(std::int32_t played, int fps);
 class VideoTimeline {
 public:
     VideoTimeline(const TAVecImage& drawing, std::int32_t recordsPerFrame, int fps,
-                  std::int64_t holdFrames);
+                  std::int64_t holdFrames)
+        : VideoTimeline(drawing, StrokePace{1, recordsPerFrame}, fps, holdFrames) {}
+    // The frames due after record i are those that the pace puts between i
+    // and i + 1 records; delays hold as the rule says.
+    VideoTimeline(const TAVecImage& drawing, StrokePace pace, int fps, std::int64_t holdFrames,
+                  DelayRule delays = {});
 
     struct Stretch {
         std::int32_t end;    // records played once the stretch is done
@@ -52,8 +78,9 @@ public:
 private:
     const TAVecImage* drawing_;
     std::int32_t played_;
-    std::int32_t perFrame_;
+    StrokePace pace_;
     int fps_;
+    DelayRule delays_;
     std::int64_t holdFrames_;
     std::int64_t carry_ = 0; // held time not yet a whole frame, in ms x fps
 };
@@ -62,8 +89,11 @@ private:
 // `input`, written to `output` as the format asks. MP4 is H.264 in yuv420p,
 // an odd side padded with one white column or row; WebM is VP9; both are
 // marked as BT.709 colour. A GIF also reads its palette from pipe:3.
+// With audio, that file's first sound track is mixed in: AAC in MP4, Opus in
+// WebM (GIF has none).
 std::vector<std::string> EncoderArgs(VideoFormat format, int width, int height, int fps,
-                                     const std::string& input, const std::string& output);
+                                     const std::string& input, const std::string& output,
+                                     const std::string& audio = {});
 // The first pass of a GIF: the palette built from all the frames, written to
 // standard output as PaletteBytes of 16 x 16 BGRA colours.
 std::vector<std::string> PaletteArgs(int width, int height, int fps, const std::string& input);
@@ -79,12 +109,38 @@ struct VideoSettings {
     int fps = DefaultFps;
     double holdSeconds = DefaultHoldSeconds;
     bool quiet = false; // no progress line
+    // The strokes' pace: at most one of recordsPerFrame, durationSeconds
+    // (the replay without holds lasts that long), durationFromAudio (the
+    // whole video as long as the narration) and speed (times the default
+    // records per frame).
+    double durationSeconds = 0;
+    bool durationFromAudio = false;
+    double speed = 0;
+    DelayRule delays;
+    double introSeconds = 0;   // the finished picture first, then a cut to white
+    std::int64_t maxBytes = 0; // GIF: lower the frame rate, then the size, to fit
+    std::string audio;         // a narration to mix in
 };
 
 struct VideoSummary {
     std::int64_t frames = 0;
-    std::int32_t recordsPerFrame = 0;
+    double recordsPerFrame = 0;
+    int fps = 0;
+    int width = 0;
+    int height = 0;
+    std::int64_t bytes = 0;
+    double audioSeconds = 0;
 };
+
+// The length of the file's first sound track in seconds, through ffmpeg.
+// Throws a CliError naming the file when ffmpeg cannot read one from it.
+double AudioSeconds(const std::string& path);
+
+// Seconds a frame rate and its frames take, exactly enough for a file's
+// length to be checked against.
+inline double FramesSeconds(std::int64_t frames, int fps) {
+    return static_cast<double>(frames) / std::max(fps, 1);
+}
 
 // Reads IN and writes OUT beside itself and renamed into place, the frames
 // streamed to ffmpeg and never all held or stored. Throws a CliError on

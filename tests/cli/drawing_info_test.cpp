@@ -106,15 +106,20 @@ TEST(CliTest, ExitStatusesAndMessages) {
         int status;
         std::string errStart;
     } cases[] = {
-        {{"dump", dir.file("missing.vlgf")}, 1, MsgLoadFailed},
-        {{"info", "/dev/zero"}, 1, MsgLoadFailed},
+        {{"dump", dir.file("missing.vlgf")},
+         1,
+         "vellograph-cli: cannot read '" + dir.file("missing.vlgf") + "': No such file"},
+        {{"info", "/dev/zero"}, 1, "vellograph-cli: cannot read '/dev/zero': it is not a regular"},
         {{"resave", dir.file("in.vlgf"), dir.path().string()},
          1,
-         std::string(MsgLoaded) + "\n" + MsgSaveFailed},
-        {{"resave", dir.file("missing.vlgf"), dir.file("x")}, 1, MsgLoadFailed},
-        {{"dump"}, 2, "usage: vellograph-cli dump FILE"},
-        {{"info", "a", "b"}, 2, "usage: vellograph-cli info FILE"},
-        {{"resave", "a"}, 2, "usage: vellograph-cli resave IN OUT"},
+         std::string(MsgLoaded) + "\nvellograph-cli: cannot write '" + dir.path().string() +
+             "': Is a directory"},
+        {{"resave", dir.file("missing.vlgf"), dir.file("x")}, 1, "vellograph-cli: cannot read"},
+        {{"dump"},
+         2,
+         "vellograph-cli: dump: want 1 file name, got 0 (usage: vellograph-cli dump FILE)"},
+        {{"info", "a", "b"}, 2, "vellograph-cli: info: want 1 file name, got 2"},
+        {{"resave", "a"}, 2, "vellograph-cli: resave: want 2 file names, got 1"},
         {{"frobnicate"}, 2, "vellograph-cli: unknown command"},
         {{}, 2, "usage:"},
         {{"dump", "--help"}, 0, ""},

@@ -1,5 +1,6 @@
 // Replay frames: how many, and that each equals a playback stopped there.
 #include "cli/cli_common.h"
+#include "cli/commands.h"
 #include "cli/export/export_replay.h"
 #include "engine/playback/render.h"
 #include "tests/support/temp_dir.h"
@@ -136,4 +137,48 @@ TEST(ExportFrames, CommandWritesNumberedPngsAndDropsLeftovers) {
     EXPECT_EQ(RunFrames({dir.file("in.vlgf"), dir.file("in.vlgf")}),
               ExitFailure); // not a directory
     ::testing::internal::GetCapturedStderr();
+}
+
+// Slides: the delays split the steps; the last slide is the finished picture.
+TEST(ExportSlides, OneSlidePerStepAsPicturesOrPdfPages) {
+    TempDir dir;
+    const std::vector<TDrawCommand> steps = {
+        Move(2, 2),  Line(40, 30), Delay(100),     Delay(5),    Color(0x0000FF),
+        Line(60, 5), Delay(100),   Fill(0xCCFFCC), Move(1, 40), Line(30, 44)};
+    const struct {
+        std::vector<TDrawCommand> records;
+        std::size_t slides;
+    } cases[] = {{steps, 3},                              // a step of delays only is no slide
+                 {{steps.begin(), steps.begin() + 7}, 2}, // a delay at the end adds none
+                 {{Move(1, 1), Line(9, 9)}, 1},
+                 {{}, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.records.size());
+        WriteBytes(dir.file("in.vlgf"), DrawingFile(c.records));
+        std::filesystem::create_directory(dir.file("out"));
+        WriteBytes(dir.file("out/slide_004.png"), "left over");
+        ::testing::internal::CaptureStdout();
+        ASSERT_EQ(RunSlides({dir.file("in.vlgf"), dir.file("out"), "--size", "64x48"}), ExitOk);
+        ASSERT_EQ(RunSlides({dir.file("in.vlgf"), dir.file("h.pdf"), "--size", "64x48"}), ExitOk);
+        ::testing::internal::GetCapturedStdout();
+        const std::set<std::string> names = Listing(dir.path() / "out");
+        ASSERT_EQ(names.size(), c.slides);
+        QImage last(QString::fromStdString(dir.file("out/" + *names.rbegin())));
+        last = last.convertToFormat(QImage::Format_RGB32);
+        const TCanvas direct =
+            DirectRender(MakeDrawing(c.records), static_cast<std::int32_t>(c.records.size()), 64,
+                         48, DefaultView);
+        for (int y = 0; y < 48; ++y) {
+            ASSERT_EQ(std::memcmp(last.constScanLine(y), direct.bits() + y * 64, 64 * 4), 0) << y;
+        }
+        const std::string pdf = ReadBytes(dir.file("h.pdf"));
+        std::size_t pages = 0;
+        for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos;
+             at = pdf.find("/Type /Page\n", at + 1)) {
+            ++pages;
+        }
+        EXPECT_EQ(pages, c.slides);
+        EXPECT_EQ(pdf.find("DCTDecode"), std::string::npos); // pictures kept lossless
+        std::filesystem::remove_all(dir.file("out"));
+    }
 }

@@ -28,9 +28,9 @@ TEST_F(RenderCli, RefusesBadCommandLinesWithUsageStatus) {
         {{in}, "got 1"},
         {{in, out, "third"}, "got 3"},
         {{in, out, "--size"}, "needs a value"},
-        {{in, out, "--colour", "red"}, "unknown option \"--colour\""},
-        {{in, out, "-s", "3x3"}, "unknown option \"-s\""},
-        {{in, out, "--size", "0x0"}, "bad --size \"0x0\""},
+        {{in, out, "--colour", "red"}, "unknown option '--colour'"},
+        {{in, out, "-s", "3x3"}, "unknown option '-s'"},
+        {{in, out, "--size", "0x0"}, "bad --size '0x0'"},
         {{in, out, "--size", "100000x100000"}, "bad --size"},
         {{in, out, "--size", "16385x1"}, "bad --size"},
         {{in, out, "--size", "16384x16384"}, "bad --size"}, // too many pixels in all
@@ -76,7 +76,7 @@ TEST_F(RenderCli, FailsOnUnreadableInputOrUnwritableOutput) {
         {(dir / "missing.vlgf").string(), "kept.bmp", "No such file or directory"},
         {dir.string(), "kept.bmp", "not a regular file"},
         {"/dev/null", "kept.bmp", "not a regular file"},
-        {in, "missing/x.bmp", "Cannot create file"},
+        {in, "missing/x.bmp", "cannot write '"},
         {in, "missing/x.png", "No such file or directory"},
         {in, "folder.png", "Is a directory"},
         {in, "kept.bmp/x.bmp", "Not a directory"},
@@ -98,7 +98,7 @@ TEST_F(RenderCli, AWriteThatFailsHalfWayLeavesNoPicture) {
         // A 200-byte file size limit stops both writes part of the way.
         const Outcome r =
             Run({in, (dir / "out" / name).string(), "--size", "300x300"}, "prlimit --fsize=200 ");
-        ExpectRefused(r, 1, "Cannot create file");
+        ExpectRefused(r, 1, "cannot write '");
     }
     EXPECT_EQ(Listing(dir / "out"), std::set<std::string>{"kept.bmp"});
     EXPECT_EQ(ReadBytes(dir / "out" / "kept.bmp"), "keep me");

@@ -107,7 +107,7 @@ TEST(Thumbnail, BadInputGivesOneLineStatusOneAndNoFile) {
         const std::string said = ::testing::internal::GetCapturedStderr();
         if (c.status == ExitFailure) {
             EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-            EXPECT_EQ(said.rfind("vellograph-cli thumbnail: ", 0), 0u) << said;
+            EXPECT_EQ(said.rfind("vellograph-cli: cannot ", 0), 0u) << said;
         }
     }
     EXPECT_EQ(Listing(dir.path()), (std::set<std::string>{"folder", "ok.vlgf", "short.vlgf"}));

@@ -12,8 +12,8 @@ namespace vellograph {
 namespace {
 
 constexpr char Header[] = "W1251 -=CreaTed by Vellograph 3.0=-\n";
-const std::vector<std::string> Commands = {"info",   "dump",  "resave",    "render", "svg",
-                                           "frames", "video", "thumbnail", "html"};
+const std::vector<std::string> Commands = {"info",  "dump",   "resave",    "render", "svg",
+                                           "frames", "video", "slides", "thumbnail", "html"};
 
 // Installs the build into a prefix below the desktop's folder; returns the prefix.
 std::string Install(const test::TempDesktop& desktop) {
@@ -121,7 +121,8 @@ TEST(Install, BashCompletesCommandsOptionsAndTheFilesEachNameStandsFor) {
     test::TempDesktop desktop;
     const std::string prefix = Install(desktop);
     const std::string files = desktop.root() + "/files";
-    for (const char* name : {"a.vlgf", "B.VLGF", "notes.txt", "p.png", "q.bmp", "m.mp4", "d/x"}) {
+    for (const char* name :
+         {"a.vlgf", "B.VLGF", "notes.txt", "p.png", "q.bmp", "m.mp4", "h.pdf", "d/x"}) {
         test::WriteFile(files + "/" + name, "");
     }
     // bash-completion finds the script by the command's name below the data
@@ -141,8 +142,11 @@ done)";
         std::string line, offered;
     };
     std::vector<Case> cases = {
-        {"vellograph-cli ", "--help dump frames help html info render resave svg thumbnail video "},
-        {"vellograph-cli video --f", "--fit --fps "},
+        {"vellograph-cli ",
+         "--help dump frames help html info render resave slides svg thumbnail video "},
+        {"vellograph-cli video a.vlgf --frame ", "landscape portrait square "},
+        {"vellograph-cli slides a.vlgf ", "d h.pdf "},
+        {"vellograph-cli video --f", "--fit --fps --frame "},
         {"vellograph-cli info ", "B.VLGF a.vlgf d "},
         {"vellograph-cli render a.vlgf ", "d p.png q.bmp "},
         {"vellograph-cli video a.vlgf --fps 30 ", "d m.mp4 "},
