@@ -68,7 +68,7 @@ int RunHtml(const Args& args) {
         "                 screen (instead of --origin, --scale and --angle)\n"
         "  (html: at most " +
         std::to_string(MaxPageRecords) + " records,\n         " + PageLimitsHelp + ")\n";
-    return RunCommand("html", usage.c_str(), args, Run, Report::OneLine);
+    return RunCommand("html", usage.c_str(), args, Run);
 }
 
 } // namespace vellograph::cli
