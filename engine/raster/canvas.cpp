@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace vellograph {
@@ -22,7 +23,11 @@ void TCanvas::resize(int width, int height) {
     const std::uint64_t count =
         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (count > pixels_.max_size()) {
+#if defined(__cpp_exceptions)
         throw std::length_error("TCanvas: surface too large");
+#else
+        std::abort(); // builds without exceptions (the replay page) cap their surface first
+#endif
     }
     pixels_.assign(static_cast<std::size_t>(count), 0xFFFFFFFFu);
     width_ = width;
