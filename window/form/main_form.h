@@ -43,7 +43,7 @@ public:
 
     TDialogs& Dialogs() { return dialogs_; }
 
-    // Covers the screen (also without a window manager), then maximizes.
+    // Covers the whole screen it opens on, the desktop's panels included.
     void ShowOnScreen();
 
     // Components, in the order in which they stack.
