@@ -1,4 +1,6 @@
 // Vellograph: the program entry.
+#include "desktop/installed_entries.h"
+#include "desktop/shell_notify.h"
 #include "window/form/main_form.h"
 #include "window/platform/display_check.h"
 #include "window/platform/qt_dialogs.h"
@@ -28,8 +30,12 @@ int main(int argc, char** argv) {
     // constructed; strokes need every pointer position.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setApplicationName("Vellograph");
-    // Docks and task bars match the windows to the installed entry by it.
-    QGuiApplication::setDesktopFileName(VELLOGRAPH_APP_ID);
+    // Docks, task bars and window switchers match the window to the installed
+    // entry by it, and take its name. A copy that no installed entry runs
+    // (one run from the build folder) has no entry to match, and the shells
+    // show the id itself: that copy names itself instead.
+    const bool hasEntry = InstalledEntryOf(VELLOGRAPH_APP_ID ".desktop", RunningProgramPath());
+    QGuiApplication::setDesktopFileName(hasEntry ? VELLOGRAPH_APP_ID : "Vellograph");
 
     TQtDialogs dialogs;
     QtHost host(dialogs);
