@@ -38,6 +38,16 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(hasEntry ? VELLOGRAPH_APP_ID : "Vellograph");
 
     TQtDialogs dialogs;
+    // "Загружено)" or "Файл не найден" come while the window is created, before it is shown.
+    dialogs.SetStartupParent([]() -> QWidget* {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* form = qobject_cast<TMainForm*>(widget)) {
+                form->ShowOnScreen();
+                return form;
+            }
+        }
+        return nullptr;
+    });
     QtHost host(dialogs);
     ScopedHost installed(host);
     TMainForm form(dialogs, &host, args);

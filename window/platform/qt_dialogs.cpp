@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include <utility>
+
 namespace vellograph {
 
 namespace {
@@ -64,11 +66,6 @@ int TitleBarWidth(const QString& title) {
     return metrics.horizontalAdvance(title) + 2 * buttons;
 }
 
-bool RunBox(QWidget* parent, TBoxKind kind, const std::string& text) {
-    const std::unique_ptr<QMessageBox> box = MakeBox(parent, kind, text);
-    return box->exec() == QMessageBox::Yes;
-}
-
 } // namespace
 
 std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::string& text) {
@@ -97,17 +94,25 @@ std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::
     return box;
 }
 
+bool TQtDialogs::RunBox(TBoxKind kind, const std::string& text) {
+    if (!parent_ && showStartupParent_ && QGuiApplication::platformName() == "wayland") {
+        parent_ = std::exchange(showStartupParent_, nullptr)();
+    }
+    const std::unique_ptr<QMessageBox> box = MakeBox(parent_, kind, text);
+    return box->exec() == QMessageBox::Yes;
+}
+
 void TQtDialogs::ShowMessage(const std::string& text) {
-    RunBox(parent_, TBoxKind::Message, text);
+    RunBox(TBoxKind::Message, text);
 }
 
 bool TQtDialogs::Confirm(const std::string& text) {
     // Cancel, Esc and closing the box all answer Cancel.
-    return RunBox(parent_, TBoxKind::Confirmation, text);
+    return RunBox(TBoxKind::Confirmation, text);
 }
 
 void TQtDialogs::ShowError(const std::string& text) {
-    RunBox(parent_, TBoxKind::Error, text);
+    RunBox(TBoxKind::Error, text);
 }
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileDialogRequest& request) {
