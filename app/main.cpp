@@ -7,6 +7,8 @@
 #include "window/platform/qt_host.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <string>
@@ -43,6 +45,12 @@ int main(int argc, char** argv) {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* form = qobject_cast<TMainForm*>(widget)) {
                 form->ShowOnScreen();
+                // The compositor centres the box over its parent only once
+                // the parent is on the screen.
+                QDeadlineTimer deadline(1000);
+                while (!form->windowHandle()->isExposed() && !deadline.hasExpired()) {
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+                }
                 return form;
             }
         }

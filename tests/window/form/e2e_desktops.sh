@@ -1,0 +1,356 @@
+#!/usr/bin/env bash
+# End to end under the real desktops, GNOME Shell or KWin, each headless, with
+# the program as a Wayland client and as an X11 client through Xwayland: the
+# start-up box is centred and wide enough for its title, the window covers the
+# screen and is white, the menu opens at the press point, a stroke is recorded
+# at the device pixels sent, the desktop shows through at level 128 and not at
+# 255, and Esc quits with status 0.
+# Usage: e2e_desktops.sh gnome|kde VELLOGRAPH VELLOGRAPH_CLI   (exit 77: skipped)
+set -euo pipefail
+
+skip() {
+  echo "skipped: $1"
+  exit 77
+}
+desktop=$1
+case "$desktop" in
+gnome) tools=(gnome-shell gjs) ;;
+kde) tools=(kwin_wayland spectacle python3) ;;
+*) echo "usage: $0 gnome|kde VELLOGRAPH VELLOGRAPH_CLI" >&2; exit 2 ;;
+esac
+for tool in "${tools[@]}" dbus-daemon unshare convert Xwayland; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+# Both compositors take the first free X display for Xwayland: in a mount
+# namespace of their own, with a private /tmp that marks the host's displays
+# as taken, they stay off them.
+if [ "${4:-}" != --inside ]; then
+  [ "$(id -u)" = 0 ] || skip "a private mount namespace needs root"
+  unshare -m true 2>/dev/null || skip "no mount namespace can be made here"
+  exec unshare -m bash "$0" "$@" --inside
+fi
+app=$(realpath "$2")
+cli=$(realpath "$3")
+self=$(realpath "$0")
+mount --make-rprivate /
+taken=$(grep -o '@/tmp/.X11-unix/X[0-9]*' /proc/net/unix | sed 's/.*X//' | sort -u || true)
+mount -t tmpfs tmpfs /tmp
+mkdir -m 1777 /tmp/.X11-unix
+for n in $taken; do echo 0 >"/tmp/.X$n-lock"; done
+work=$(mktemp -d)
+mkdir -m 700 "$work/run" "$work/home"
+export XDG_RUNTIME_DIR=$work/run HOME=$work/home GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+bus() {
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/$1" 4>"$work/$1.pid"
+  pids+=("$(cat "$work/$1.pid")")
+  head -n 1 "$work/$1"
+}
+DBUS_SESSION_BUS_ADDRESS=$(bus session)
+export DBUS_SESSION_BUS_ADDRESS
+platform=""
+# Failures keep their screenshot where the private /tmp does not hide it.
+shots=${VELLOGRAPH_E2E_SHOTS:-/var/tmp}
+fail() {
+  echo "$desktop $platform: $1"
+  cp "$work/shot.png" "$shots/vellograph-$desktop-$platform-failed.png" 2>/dev/null &&
+    echo "screenshot: $shots/vellograph-$desktop-$platform-failed.png"
+  exit 1
+}
+
+# The drivers: each takes commands on its input, one a line ("move X Y",
+# "press B", "release B", "key NAME", "shot FILE"), and answers each.
+if [ "$desktop" = gnome ]; then
+  # No login manager: with /run/systemd hidden and a throwaway system bus,
+  # gnome-shell takes its fallback.
+  [ -d /run/systemd ] && mount -t tmpfs tmpfs /run/systemd
+  DBUS_SYSTEM_BUS_ADDRESS=$(bus system)
+  export DBUS_SYSTEM_BUS_ADDRESS XDG_CURRENT_DESKTOP=GNOME
+  gnome-shell --headless --wayland --virtual-monitor 1366x768 --wayland-display=wayland-e2e \
+    >"$work/compositor.log" 2>&1 &
+  pids+=($!)
+  cat >"$work/driver.js" <<'JS'
+// Input through Mutter's remote desktop session, screenshots through the
+// shell's interface, which answers only the owner of an allowed name.
+const {Gio, GLib} = imports.gi;
+const bus = Gio.DBus.session;
+const call = (dest, path, iface, method, args, type) => bus.call_sync(dest, path, iface, method,
+    args, type ? new GLib.VariantType(type) : null, Gio.DBusCallFlags.NONE, -1, null);
+const dbus = (method, signature, args, type) => call('org.freedesktop.DBus',
+    '/org/freedesktop/DBus', 'org.freedesktop.DBus', method, new GLib.Variant(signature, args), type);
+dbus('RequestName', '(su)', ['org.gnome.Screenshot', 4], '(u)');
+const rd = 'org.gnome.Mutter.RemoteDesktop';
+for (let i = 0; i < 200; i++) {
+    if (dbus('NameHasOwner', '(s)', ['org.gnome.Shell.Screenshot'], '(b)').deepUnpack()[0]) break;
+    GLib.usleep(50000);
+}
+const session = call(rd, '/org/gnome/Mutter/RemoteDesktop', rd, 'CreateSession', null, '(o)')
+    .deepUnpack()[0];
+const notify = (method, type, args) => call(rd, session, rd + '.Session', method,
+    new GLib.Variant(type, args), null);
+call(rd, session, rd + '.Session', 'Start', null, null);
+// Relative motion only: from the bottom-right corner, where it stops, the
+// pointer is where it is sent (the top-left corner is the hot corner).
+notify('NotifyPointerMotionRelative', '(dd)', [5000, 5000]);
+let x = 1365, y = 767;
+const keys = {Escape: 0xff1b, Return: 0xff0d, Down: 0xff54, Up: 0xff52, Right: 0xff53,
+    Home: 0xff50, End: 0xff57, Prior: 0xff55, Shift: 0xffe1};
+const buttons = {1: 0x110, 2: 0x112, 3: 0x111};
+const input = new Gio.DataInputStream({base_stream: new Gio.UnixInputStream({fd: 0})});
+for (;;) {
+    const [line] = input.read_line_utf8(null);
+    if (line === null) break;
+    const [what, a, b] = line.split(' ');
+    if (what === 'move') {
+        notify('NotifyPointerMotionRelative', '(dd)', [a - x, b - y]);
+        [x, y] = [Number(a), Number(b)];
+    } else if (what === 'press' || what === 'release') {
+        notify('NotifyPointerButton', '(ib)', [buttons[a], what === 'press']);
+    } else if (what === 'key') {
+        notify('NotifyKeyboardKeysym', '(ub)', [keys[a], true]);
+        notify('NotifyKeyboardKeysym', '(ub)', [keys[a], false]);
+    } else if (what === 'shot') {
+        call('org.gnome.Shell.Screenshot', '/org/gnome/Shell/Screenshot',
+            'org.gnome.Shell.Screenshot', 'Screenshot', new GLib.Variant('(bbs)', [false, false, a]),
+            '(bs)');
+    }
+    print('ok');
+}
+JS
+  driver=(gjs "$work/driver.js")
+  socket=wayland-e2e
+else
+  # A copy of kwin_wayland starts without the file capability that a
+  # container refuses; fake input is open to every client.
+  cp /usr/bin/kwin_wayland "$work/kwin_wayland"
+  export KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 XDG_CURRENT_DESKTOP=KDE
+  "$work/kwin_wayland" --virtual --width 1366 --height 768 --xwayland --socket wayland-e2e \
+    >"$work/compositor.log" 2>&1 &
+  pids+=($!)
+  cat >"$work/driver.py" <<'PY'
+# Input through KWin's fake-input protocol, spoken on the Wayland socket
+# directly; screenshots by spectacle.
+import os, socket, struct, subprocess, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+s.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
+def send(obj, op, data=b""):
+    s.sendall(struct.pack("<II", obj, (8 + len(data)) << 16 | op) + data)
+def text(t):
+    b = t.encode() + b"\0"
+    return struct.pack("<I", len(b)) + b + b"\0" * (-len(b) % 4)
+buf, ids = b"", [3]
+def roundtrip(on_event=lambda obj, op, data: None):
+    global buf
+    ids[0] += 1
+    send(1, 0, struct.pack("<I", ids[0]))  # wl_display.sync
+    while True:
+        while len(buf) < 8 or len(buf) < struct.unpack("<II", buf[:8])[1] >> 16:
+            buf += s.recv(65536)
+        obj, size = struct.unpack("<II", buf[:8])
+        data, buf = buf[8:size >> 16], buf[size >> 16:]
+        if obj == 1 and size & 0xFFFF == 0:
+            sys.exit("wayland error: %r" % data)
+        if obj == ids[0]:
+            return
+        on_event(obj, size & 0xFFFF, data)
+found = []
+def registry(obj, op, data):
+    n = struct.unpack("<I", data[4:8])[0]
+    if obj == 2 and data[8:8 + n - 1] == b"org_kde_kwin_fake_input":
+        found.append((struct.unpack("<I", data[:4])[0], struct.unpack("<I", data[-4:])[0]))
+send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry
+roundtrip(registry)
+name, version = found[0]
+send(2, 0, struct.pack("<I", name) + text("org_kde_kwin_fake_input") + struct.pack("<II", min(version, 4), 3))
+send(3, 0, text("vellograph-e2e") + text("end-to-end test"))  # authenticate
+keys = {"Escape": 1, "Return": 28, "Down": 108, "Up": 103, "Right": 106, "Home": 102,
+        "End": 107, "Prior": 104, "Shift": 42}
+buttons = {"1": 0x110, "2": 0x112, "3": 0x111}
+for line in sys.stdin:
+    what, *args = line.split()
+    if what == "move":
+        send(3, 9, struct.pack("<ii", int(args[0]) * 256, int(args[1]) * 256))
+    elif what in ("press", "release"):
+        send(3, 2, struct.pack("<II", buttons[args[0]], what == "press"))
+    elif what == "key":
+        send(3, 10, struct.pack("<II", keys[args[0]], 1))
+        send(3, 10, struct.pack("<II", keys[args[0]], 0))
+    elif what == "shot":
+        subprocess.run(["spectacle", "-b", "-n", "-o", args[0]], env=dict(os.environ,
+                       QT_QPA_PLATFORM="wayland"), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30)
+    roundtrip()
+    print("ok", flush=True)
+PY
+  driver=(python3 "$work/driver.py")
+  socket=wayland-e2e
+fi
+for _ in $(seq 1 200); do
+  [ -S "$XDG_RUNTIME_DIR/$socket" ] && ls /tmp/.X11-unix/X* >/dev/null 2>&1 && break
+  kill -0 "${pids[0]}" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -S "$XDG_RUNTIME_DIR/$socket" ] || ! ls /tmp/.X11-unix/X* >/dev/null 2>&1; then
+  tail -n 20 "$work/compositor.log"
+  skip "$desktop's compositor did not start here"
+fi
+export WAYLAND_DISPLAY=$socket
+display=$(ls /tmp/.X11-unix | head -n 1)
+display=:${display#X}
+xauth=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -name '*Xwaylandauth*' -o -maxdepth 1 -name 'xauth_*' | head -n 1)
+coproc DRIVER { "${driver[@]}"; }
+pids+=("$DRIVER_PID")
+do_() {
+  local command
+  for command in "$@"; do
+    echo "$command" >&"${DRIVER[1]}"
+    read -r -t 40 _ <&"${DRIVER[0]}" || fail "the $desktop driver did not answer \"$command\""
+  done
+}
+# The colours at points of a new screenshot: "X,Y ..." gives "RRGGBB ...".
+pixels() {
+  do_ "shot $work/shot.png"
+  local format="" p
+  for p in "$@"; do format="$format%[hex:p{$p}] "; done
+  convert "$work/shot.png" -alpha off -depth 8 -format "${format% }" info:
+}
+# Waits until the screenshot's pixels at the points match the pattern.
+await() {
+  local want=$1 got=""
+  shift
+  for _ in $(seq 1 30); do
+    got=$(pixels "$@")
+    [[ "$got" == $want ]] && return 0
+    sleep 0.2
+  done
+  fail "$what: at $* the screen shows $got, expected $want"
+}
+do_ "key Shift" # the first key of a session only brings the keyboard focus
+if [ "$desktop" = gnome ]; then
+  # It starts in the overview, dark around the workspace; Escape leaves it.
+  for _ in $(seq 1 50); do
+    [ "$(pixels 100,700)" = 232323 ] && break
+    sleep 0.1
+  done
+  for _ in $(seq 1 20); do
+    do_ "key Escape"
+    sleep 0.5
+    [ "$(pixels 100,700)" != 232323 ] && break
+  done
+fi
+desktopColour=$(pixels 900,600)
+
+printf 'W1251 -=CreaTed by Vellograph 3.0=-\n' >"$work/empty.vlgf"
+for platform in wayland x11; do
+  rm -f "$work"/tempSaved.vlgf.tmp
+  if [ "$platform" = wayland ]; then
+    (cd "$work" && exec env -u DISPLAY QT_QPA_PLATFORM=wayland "$app" empty.vlgf) &
+  else
+    (cd "$work" && exec env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb DISPLAY="$display" \
+      XAUTHORITY="$xauth" "$app" empty.vlgf) &
+  fi
+  pid=$!
+  pids+=("$pid")
+  # "Загружено)": wide enough for its title bar, and centred. Mutter places
+  # a Wayland toplevel by its own rule whatever its parent, unless it is
+  # marked a dialog, which Qt's Wayland client cannot do.
+  what="the start-up box"
+  box="" from=120
+  [ "$desktop-$platform" = gnome-wayland ] && from=0 # over the full-screen window
+  for _ in $(seq 1 30); do
+    do_ "shot $work/shot.png"
+    # Its extent against the colour around it (the desktop's, or the window's
+    # where that is already shown), below GNOME's top bar and its first
+    # notification.
+    around=$(convert "$work/shot.png" -alpha off -depth 8 -format '%[hex:p{1300,700}]' info:)
+    box=$(convert "$work/shot.png" -alpha off -crop 1366x$((768 - from))+0+$from +repage -bordercolor "#$around" \
+      -border 1 -fuzz 12% -trim -format '%w %h %X %Y' info: 2>/dev/null || true)
+    read -r width height left top <<<"${box//+/ }"
+    left=$((left - 1)) top=$((top - 1))
+    [ "${width:-1366}" -lt 1000 ] && [ "${width:-0}" -gt 100 ] && break
+  done
+  [ "${width:-0}" -ge 280 ] || fail "the start-up box is ${width:-no} pixels wide"
+  centre=$((left + width / 2))
+  if [ "$desktop-$platform" = gnome-wayland ]; then
+    echo "$desktop $platform: the box is ${width}x$height at ($left, $((top + from))), where Mutter puts it"
+  elif [ $((centre - 683)) -gt 16 ] || [ $((683 - centre)) -gt 16 ]; then
+    fail "the start-up box is centred at x $centre, not over the screen's middle 683"
+  fi
+  cp "$work/shot.png" "$work/$desktop-$platform-box.png"
+  do_ "key Return"
+  what="the window"
+  await "FFFFFF FFFFFF FFFFFF FFFFFF FFFFFF" 0,0 1365,0 0,767 1365,767 683,10
+
+  what="the menu at the press point"
+  # Near the top, where the whole menu fits below the press.
+  do_ "move 700 60" "press 3" "release 3"
+  # Its frame's left edge at x 700, its top edge at y 60, and white or at
+  # most a light shadow just outside.
+  await "[EF]????? [0-9A-D]* [EF]????? [0-9A-D]*" 698,80 700,80 720,58 720,60
+  cp "$work/shot.png" "$work/$desktop-$platform-menu.png"
+  do_ "key Escape"
+  await "FFFFFF FFFFFF" 700,80 720,60
+
+  what="the stroke"
+  sent="m 200 200 l 203 206 l 206 213 l 209 219"
+  do_ "move 200 200" "press 1" "move 203 206" "move 206 213" "move 209 219" "release 1"
+  do_ "move 400 60" "press 3" "release 3"
+  sleep 0.3
+  do_ "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" \
+    "key Down" "key Down" "key Return"
+  for _ in $(seq 1 40); do [ -s "$work/tempSaved.vlgf.tmp" ] && break; sleep 0.1; done
+  recorded=$("$cli" dump "$work/tempSaved.vlgf.tmp" | grep -E '^[0-9]+ [ml] ' | cut -d' ' -f2- |
+    paste -sd' ')
+  [ "$recorded" = "$sent" ] || fail "strokes recorded: $recorded, sent: $sent"
+  do_ "key Return" # "Размер сохраненного: ..."
+  sleep 0.3
+
+  # "Настройки" > "Прозрачность окна", at (100, 100): its box on, then the
+  # level from the keyboard.
+  what="the translucent window"
+  do_ "move 100 100" "press 3" "release 3"
+  sleep 0.3
+  for _ in $(seq 1 17); do do_ "key Down"; done
+  do_ "key Right" "key Down" "key Down" "key Return"
+  sleep 0.3
+  do_ "move 124 148" "press 1" "release 1"
+  await "FFFFFF" 900,600
+  do_ "move 300 116" "press 2" "release 2" "key Home" "key Prior" "key Prior" "key Prior" \
+    "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" \
+    "key Prior" "key Prior" "key Right"
+  # White at 128 over what lies behind: the desktop, or the black that
+  # some compositors lay behind a full-screen window instead.
+  blends() {
+    local c want got
+    for c in 0 2 4; do
+      want=$(((0xFF * 128 + 0x${2:$c:2} * 127 + 127) / 255))
+      got=$((0x${1:$c:2}))
+      [ $((got - want)) -le 4 ] && [ $((want - got)) -le 4 ] || return 1
+    done
+  }
+  for _ in $(seq 1 20); do
+    half=$(pixels 900,600)
+    blends "$half" "$desktopColour" && break
+    if blends "$half" 000000; then
+      echo "$desktop $platform: at level 128 black shows through, which the compositor lays behind a full-screen window"
+      break
+    fi
+    sleep 0.2
+  done
+  blends "$half" "$desktopColour" || blends "$half" 000000 ||
+    fail "at level 128 the screen shows $half over the desktop's $desktopColour"
+  cp "$work/shot.png" "$work/$desktop-$platform-translucent.png"
+  do_ "key End"
+  await "FFFFFF" 900,600
+
+  do_ "key Escape"
+  status=0
+  timeout 10 tail --pid="$pid" -f /dev/null || fail "Esc did not end the program"
+  wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with status $status on Esc"
+  echo "$desktop $platform: the box, the window, the menu, the stroke, translucency and Esc"
+done
+[ -z "${VELLOGRAPH_E2E_SHOTS:-}" ] || cp "$work"/*-*-*.png "$VELLOGRAPH_E2E_SHOTS"/
+exit 0
