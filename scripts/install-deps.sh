@@ -16,6 +16,7 @@ packages=(
   ffmpeg
   weston qt6-wayland
   xcompmgr
+  gnome-shell gjs kwin-wayland kwin-style-breeze kde-spectacle qtwayland5 python3
   clang libclang-rt-14-dev
 )
 

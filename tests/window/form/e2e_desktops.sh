@@ -29,6 +29,9 @@ if [ "${4:-}" != --inside ]; then
   unshare -m true 2>/dev/null || skip "no mount namespace can be made here"
   exec unshare -m bash "$0" "$@" --inside
 fi
+# Under the sanitizers, what the Wayland client library and D-Bus keep
+# until exit is not counted as leaked, as in the translucency script.
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 app=$(realpath "$2")
 cli=$(realpath "$3")
 self=$(realpath "$0")
@@ -140,11 +143,13 @@ def send(obj, op, data=b""):
 def text(t):
     b = t.encode() + b"\0"
     return struct.pack("<I", len(b)) + b + b"\0" * (-len(b) % 4)
-buf, ids = b"", [3]
+buf, ids = b"", [2]  # new ids go up one by one
+def new_id():
+    ids[0] += 1
+    return ids[0]
 def roundtrip(on_event=lambda obj, op, data: None):
     global buf
-    ids[0] += 1
-    send(1, 0, struct.pack("<I", ids[0]))  # wl_display.sync
+    send(1, 0, struct.pack("<I", new_id()))  # wl_display.sync
     while True:
         while len(buf) < 8 or len(buf) < struct.unpack("<II", buf[:8])[1] >> 16:
             buf += s.recv(65536)
@@ -163,20 +168,21 @@ def registry(obj, op, data):
 send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry
 roundtrip(registry)
 name, version = found[0]
-send(2, 0, struct.pack("<I", name) + text("org_kde_kwin_fake_input") + struct.pack("<II", min(version, 4), 3))
-send(3, 0, text("vellograph-e2e") + text("end-to-end test"))  # authenticate
+fake = new_id()
+send(2, 0, struct.pack("<I", name) + text("org_kde_kwin_fake_input") + struct.pack("<II", min(version, 4), fake))
+send(fake, 0, text("vellograph-e2e") + text("end-to-end test"))  # authenticate
 keys = {"Escape": 1, "Return": 28, "Down": 108, "Up": 103, "Right": 106, "Home": 102,
         "End": 107, "Prior": 104, "Shift": 42}
 buttons = {"1": 0x110, "2": 0x112, "3": 0x111}
 for line in sys.stdin:
     what, *args = line.split()
     if what == "move":
-        send(3, 9, struct.pack("<ii", int(args[0]) * 256, int(args[1]) * 256))
+        send(fake, 9, struct.pack("<ii", int(args[0]) * 256, int(args[1]) * 256))
     elif what in ("press", "release"):
-        send(3, 2, struct.pack("<II", buttons[args[0]], what == "press"))
+        send(fake, 2, struct.pack("<II", buttons[args[0]], what == "press"))
     elif what == "key":
-        send(3, 10, struct.pack("<II", keys[args[0]], 1))
-        send(3, 10, struct.pack("<II", keys[args[0]], 0))
+        send(fake, 10, struct.pack("<II", keys[args[0]], 1))
+        send(fake, 10, struct.pack("<II", keys[args[0]], 0))
     elif what == "shot":
         subprocess.run(["spectacle", "-b", "-n", "-o", args[0]], env=dict(os.environ,
                        QT_QPA_PLATFORM="wayland"), stdout=subprocess.DEVNULL,
@@ -228,6 +234,35 @@ await() {
   fail "$what: at $* the screen shows $got, expected $want"
 }
 do_ "key Shift" # the first key of a session only brings the keyboard focus
+# Waits for a box: its extent, against the colour around it (the desktop's,
+# or the window's where that is shown), below GNOME's top bar and first
+# notification where the window does not cover them, in width, height, left
+# and top.
+await_box() {
+  local box
+  from=120 wide=1366
+  # Mutter puts it at the top-left corner, left of the notification.
+  [ "$desktop-$platform" = gnome-wayland ] && from=0 wide=420
+  for _ in $(seq 1 40); do
+    do_ "shot $work/shot.png"
+    around=$(convert "$work/shot.png" -alpha off -depth 8 -format '%[hex:p{1300,700}]' info:)
+    box=$(convert "$work/shot.png" -alpha off -crop ${wide}x$((768 - from))+0+$from +repage \
+      -bordercolor "#$around" -border 1 -fuzz 12% -trim -format '%w %h %X %Y' info: 2>/dev/null ||
+      true)
+    read -r width height left top <<<"${box//+/ }"
+    left=$((left - 1)) top=$((top - 1))
+    [ "${width:-1366}" -lt $((wide - 20)) ] && [ "${width:-0}" -gt 100 ] && return 0
+    sleep 0.1
+  done
+  fail "no box is shown"
+}
+# Opens the menu with a right press there; its frame's left and top edges
+# are at the press point, white or at most a light shadow just outside.
+menu_at() {
+  do_ "move $1 $2" "press 3" "release 3"
+  await "[EF]????? [0-9A-D]* [EF]????? [0-9A-D]*" $(($1 - 2)),$(($2 + 20)) $1,$(($2 + 20)) \
+    $(($1 + 20)),$(($2 - 2)) $(($1 + 20)),$2
+}
 if [ "$desktop" = gnome ]; then
   # It starts in the overview, dark around the workspace; Escape leaves it.
   for _ in $(seq 1 50); do
@@ -245,6 +280,8 @@ desktopColour=$(pixels 900,600)
 printf 'W1251 -=CreaTed by Vellograph 3.0=-\n' >"$work/empty.vlgf"
 for platform in wayland x11; do
   rm -f "$work"/tempSaved.vlgf.tmp
+  what="the desktop before the program" # once the last one's window is gone
+  await "$desktopColour $desktopColour" 900,600 300,150
   if [ "$platform" = wayland ]; then
     (cd "$work" && exec env -u DISPLAY QT_QPA_PLATFORM=wayland "$app" empty.vlgf) &
   else
@@ -257,20 +294,7 @@ for platform in wayland x11; do
   # a Wayland toplevel by its own rule whatever its parent, unless it is
   # marked a dialog, which Qt's Wayland client cannot do.
   what="the start-up box"
-  box="" from=120
-  [ "$desktop-$platform" = gnome-wayland ] && from=0 # over the full-screen window
-  for _ in $(seq 1 30); do
-    do_ "shot $work/shot.png"
-    # Its extent against the colour around it (the desktop's, or the window's
-    # where that is already shown), below GNOME's top bar and its first
-    # notification.
-    around=$(convert "$work/shot.png" -alpha off -depth 8 -format '%[hex:p{1300,700}]' info:)
-    box=$(convert "$work/shot.png" -alpha off -crop 1366x$((768 - from))+0+$from +repage -bordercolor "#$around" \
-      -border 1 -fuzz 12% -trim -format '%w %h %X %Y' info: 2>/dev/null || true)
-    read -r width height left top <<<"${box//+/ }"
-    left=$((left - 1)) top=$((top - 1))
-    [ "${width:-1366}" -lt 1000 ] && [ "${width:-0}" -gt 100 ] && break
-  done
+  await_box
   [ "${width:-0}" -ge 280 ] || fail "the start-up box is ${width:-no} pixels wide"
   centre=$((left + width / 2))
   if [ "$desktop-$platform" = gnome-wayland ]; then
@@ -285,10 +309,7 @@ for platform in wayland x11; do
 
   what="the menu at the press point"
   # Near the top, where the whole menu fits below the press.
-  do_ "move 700 60" "press 3" "release 3"
-  # Its frame's left edge at x 700, its top edge at y 60, and white or at
-  # most a light shadow just outside.
-  await "[EF]????? [0-9A-D]* [EF]????? [0-9A-D]*" 698,80 700,80 720,58 720,60
+  menu_at 700 60
   cp "$work/shot.png" "$work/$desktop-$platform-menu.png"
   do_ "key Escape"
   await "FFFFFF FFFFFF" 700,80 720,60
@@ -296,28 +317,30 @@ for platform in wayland x11; do
   what="the stroke"
   sent="m 200 200 l 203 206 l 206 213 l 209 219"
   do_ "move 200 200" "press 1" "move 203 206" "move 206 213" "move 209 219" "release 1"
-  do_ "move 400 60" "press 3" "release 3"
-  sleep 0.3
+  menu_at 400 60
   do_ "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" "key Down" \
     "key Down" "key Down" "key Return"
   for _ in $(seq 1 40); do [ -s "$work/tempSaved.vlgf.tmp" ] && break; sleep 0.1; done
   recorded=$("$cli" dump "$work/tempSaved.vlgf.tmp" | grep -E '^[0-9]+ [ml] ' | cut -d' ' -f2- |
     paste -sd' ')
   [ "$recorded" = "$sent" ] || fail "strokes recorded: $recorded, sent: $sent"
-  do_ "key Return" # "Размер сохраненного: ..."
-  sleep 0.3
+  await_box # "Размер сохраненного: ..."
+  do_ "key Return"
+  await "FFFFFF" 683,384
 
   # "Настройки" > "Прозрачность окна", at (100, 100): its box on, then the
   # level from the keyboard.
   what="the translucent window"
-  do_ "move 100 100" "press 3" "release 3"
-  sleep 0.3
+  menu_at 100 100
   for _ in $(seq 1 17); do do_ "key Down"; done
   do_ "key Right" "key Down" "key Down" "key Return"
-  sleep 0.3
+  await "[^F]*" 370,160 # the panel, between its box and "Ok"
   do_ "move 124 148" "press 1" "release 1"
+  sleep 0.3
   await "FFFFFF" 900,600
-  do_ "move 300 116" "press 2" "release 2" "key Home" "key Prior" "key Prior" "key Prior" \
+  do_ "move 300 116" "press 2" "release 2"
+  sleep 0.3
+  do_ "key Home" "key Prior" "key Prior" "key Prior" \
     "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" "key Prior" \
     "key Prior" "key Prior" "key Right"
   # White at 128 over what lies behind: the desktop, or the black that
