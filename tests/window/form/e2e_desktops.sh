@@ -46,13 +46,14 @@ export XDG_RUNTIME_DIR=$work/run HOME=$work/home GSETTINGS_BACKEND=memory NO_AT_
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY QT_QPA_PLATFORM
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+# A bus of its own: its address in $bus.
 bus() {
   dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/$1" 4>"$work/$1.pid"
   pids+=("$(cat "$work/$1.pid")")
-  head -n 1 "$work/$1"
+  bus=$(head -n 1 "$work/$1")
 }
-DBUS_SESSION_BUS_ADDRESS=$(bus session)
-export DBUS_SESSION_BUS_ADDRESS
+bus session
+export DBUS_SESSION_BUS_ADDRESS=$bus
 platform=""
 # Failures keep their screenshot where the private /tmp does not hide it.
 shots=${VELLOGRAPH_E2E_SHOTS:-/var/tmp}
@@ -69,8 +70,8 @@ if [ "$desktop" = gnome ]; then
   # No login manager: with /run/systemd hidden and a throwaway system bus,
   # gnome-shell takes its fallback.
   [ -d /run/systemd ] && mount -t tmpfs tmpfs /run/systemd
-  DBUS_SYSTEM_BUS_ADDRESS=$(bus system)
-  export DBUS_SYSTEM_BUS_ADDRESS XDG_CURRENT_DESKTOP=GNOME
+  bus system
+  export DBUS_SYSTEM_BUS_ADDRESS=$bus XDG_CURRENT_DESKTOP=GNOME
   gnome-shell --headless --wayland --virtual-monitor 1366x768 --wayland-display=wayland-e2e \
     >"$work/compositor.log" 2>&1 &
   pids+=($!)
