@@ -34,7 +34,7 @@ fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 app=$(realpath "$2")
 cli=$(realpath "$3")
-self=$(realpath "$0")
+here=$(dirname "$(realpath "$0")")
 mount --make-rprivate /
 taken=$(grep -o '@/tmp/.X11-unix/X[0-9]*' /proc/net/unix | sed 's/.*X//' | sort -u || true)
 mount -t tmpfs tmpfs /tmp
@@ -75,55 +75,7 @@ if [ "$desktop" = gnome ]; then
   gnome-shell --headless --wayland --virtual-monitor 1366x768 --wayland-display=wayland-e2e \
     >"$work/compositor.log" 2>&1 &
   pids+=($!)
-  cat >"$work/driver.js" <<'JS'
-// Input through Mutter's remote desktop session, screenshots through the
-// shell's interface, which answers only the owner of an allowed name.
-const {Gio, GLib} = imports.gi;
-const bus = Gio.DBus.session;
-const call = (dest, path, iface, method, args, type) => bus.call_sync(dest, path, iface, method,
-    args, type ? new GLib.VariantType(type) : null, Gio.DBusCallFlags.NONE, -1, null);
-const dbus = (method, signature, args, type) => call('org.freedesktop.DBus',
-    '/org/freedesktop/DBus', 'org.freedesktop.DBus', method, new GLib.Variant(signature, args), type);
-dbus('RequestName', '(su)', ['org.gnome.Screenshot', 4], '(u)');
-const rd = 'org.gnome.Mutter.RemoteDesktop';
-for (let i = 0; i < 200; i++) {
-    if (dbus('NameHasOwner', '(s)', ['org.gnome.Shell.Screenshot'], '(b)').deepUnpack()[0]) break;
-    GLib.usleep(50000);
-}
-const session = call(rd, '/org/gnome/Mutter/RemoteDesktop', rd, 'CreateSession', null, '(o)')
-    .deepUnpack()[0];
-const notify = (method, type, args) => call(rd, session, rd + '.Session', method,
-    new GLib.Variant(type, args), null);
-call(rd, session, rd + '.Session', 'Start', null, null);
-// Relative motion only: from the bottom-right corner, where it stops, the
-// pointer is where it is sent (the top-left corner is the hot corner).
-notify('NotifyPointerMotionRelative', '(dd)', [5000, 5000]);
-let x = 1365, y = 767;
-const keys = {Escape: 0xff1b, Return: 0xff0d, Down: 0xff54, Up: 0xff52, Right: 0xff53,
-    Home: 0xff50, End: 0xff57, Prior: 0xff55, Shift: 0xffe1};
-const buttons = {1: 0x110, 2: 0x112, 3: 0x111};
-const input = new Gio.DataInputStream({base_stream: new Gio.UnixInputStream({fd: 0})});
-for (;;) {
-    const [line] = input.read_line_utf8(null);
-    if (line === null) break;
-    const [what, a, b] = line.split(' ');
-    if (what === 'move') {
-        notify('NotifyPointerMotionRelative', '(dd)', [a - x, b - y]);
-        [x, y] = [Number(a), Number(b)];
-    } else if (what === 'press' || what === 'release') {
-        notify('NotifyPointerButton', '(ib)', [buttons[a], what === 'press']);
-    } else if (what === 'key') {
-        notify('NotifyKeyboardKeysym', '(ub)', [keys[a], true]);
-        notify('NotifyKeyboardKeysym', '(ub)', [keys[a], false]);
-    } else if (what === 'shot') {
-        call('org.gnome.Shell.Screenshot', '/org/gnome/Shell/Screenshot',
-            'org.gnome.Shell.Screenshot', 'Screenshot', new GLib.Variant('(bbs)', [false, false, a]),
-            '(bs)');
-    }
-    print('ok');
-}
-JS
-  driver=(gjs "$work/driver.js")
+  driver=(gjs "$here/e2e_desktops_gnome.js")
   socket=wayland-e2e
 else
   # A copy of kwin_wayland starts without the file capability that a
@@ -133,65 +85,7 @@ else
   "$work/kwin_wayland" --virtual --width 1366 --height 768 --xwayland --socket wayland-e2e \
     >"$work/compositor.log" 2>&1 &
   pids+=($!)
-  cat >"$work/driver.py" <<'PY'
-# Input through KWin's fake-input protocol, spoken on the Wayland socket
-# directly; screenshots by spectacle.
-import os, socket, struct, subprocess, sys
-s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-s.connect(os.path.join(os.environ["XDG_RUNTIME_DIR"], os.environ["WAYLAND_DISPLAY"]))
-def send(obj, op, data=b""):
-    s.sendall(struct.pack("<II", obj, (8 + len(data)) << 16 | op) + data)
-def text(t):
-    b = t.encode() + b"\0"
-    return struct.pack("<I", len(b)) + b + b"\0" * (-len(b) % 4)
-buf, ids = b"", [2]  # new ids go up one by one
-def new_id():
-    ids[0] += 1
-    return ids[0]
-def roundtrip(on_event=lambda obj, op, data: None):
-    global buf
-    send(1, 0, struct.pack("<I", new_id()))  # wl_display.sync
-    while True:
-        while len(buf) < 8 or len(buf) < struct.unpack("<II", buf[:8])[1] >> 16:
-            buf += s.recv(65536)
-        obj, size = struct.unpack("<II", buf[:8])
-        data, buf = buf[8:size >> 16], buf[size >> 16:]
-        if obj == 1 and size & 0xFFFF == 0:
-            sys.exit("wayland error: %r" % data)
-        if obj == ids[0]:
-            return
-        on_event(obj, size & 0xFFFF, data)
-found = []
-def registry(obj, op, data):
-    n = struct.unpack("<I", data[4:8])[0]
-    if obj == 2 and data[8:8 + n - 1] == b"org_kde_kwin_fake_input":
-        found.append((struct.unpack("<I", data[:4])[0], struct.unpack("<I", data[-4:])[0]))
-send(1, 1, struct.pack("<I", 2))  # wl_display.get_registry
-roundtrip(registry)
-name, version = found[0]
-fake = new_id()
-send(2, 0, struct.pack("<I", name) + text("org_kde_kwin_fake_input") + struct.pack("<II", min(version, 4), fake))
-send(fake, 0, text("vellograph-e2e") + text("end-to-end test"))  # authenticate
-keys = {"Escape": 1, "Return": 28, "Down": 108, "Up": 103, "Right": 106, "Home": 102,
-        "End": 107, "Prior": 104, "Shift": 42}
-buttons = {"1": 0x110, "2": 0x112, "3": 0x111}
-for line in sys.stdin:
-    what, *args = line.split()
-    if what == "move":
-        send(fake, 9, struct.pack("<ii", int(args[0]) * 256, int(args[1]) * 256))
-    elif what in ("press", "release"):
-        send(fake, 2, struct.pack("<II", buttons[args[0]], what == "press"))
-    elif what == "key":
-        send(fake, 10, struct.pack("<II", keys[args[0]], 1))
-        send(fake, 10, struct.pack("<II", keys[args[0]], 0))
-    elif what == "shot":
-        subprocess.run(["spectacle", "-b", "-n", "-o", args[0]], env=dict(os.environ,
-                       QT_QPA_PLATFORM="wayland"), stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=30)
-    roundtrip()
-    print("ok", flush=True)
-PY
-  driver=(python3 "$work/driver.py")
+  driver=(python3 "$here/e2e_desktops_kwin.py")
   socket=wayland-e2e
 fi
 for _ in $(seq 1 200); do
