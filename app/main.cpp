@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
@@ -45,11 +46,13 @@ int main(int argc, char** argv) {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* form = qobject_cast<TMainForm*>(widget)) {
                 form->ShowOnScreen();
-                // The compositor centres the box over its parent only once
-                // the parent is on the screen.
+                // A parent not yet on the screen is no parent to place a box
+                // over. The timer only wakes the wait, which never spins.
                 QDeadlineTimer deadline(1000);
+                QTimer wake;
+                wake.start(50);
                 while (!form->windowHandle()->isExposed() && !deadline.hasExpired()) {
-                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                 }
                 return form;
             }

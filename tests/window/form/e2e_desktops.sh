@@ -57,8 +57,12 @@ export DBUS_SESSION_BUS_ADDRESS=$bus
 platform=""
 # Failures keep their screenshot where the private /tmp does not hide it.
 shots=${VELLOGRAPH_E2E_SHOTS:-/var/tmp}
+pid=""
 fail() {
   echo "$desktop $platform: $1"
+  if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid" && echo "the program had ended" || echo "the program had ended with status $?"
+  fi
   cp "$work/shot.png" "$shots/vellograph-$desktop-$platform-failed.png" 2>/dev/null &&
     echo "screenshot: $shots/vellograph-$desktop-$platform-failed.png"
   exit 1
@@ -107,7 +111,7 @@ do_() {
   local command
   for command in "$@"; do
     echo "$command" >&"${DRIVER[1]}"
-    read -r -t 40 _ <&"${DRIVER[0]}" || fail "the $desktop driver did not answer \"$command\""
+    read -r -t 90 _ <&"${DRIVER[0]}" || fail "the $desktop driver did not answer \"$command\""
   done
 }
 # The colours at points of a new screenshot: "X,Y ..." gives "RRGGBB ...".
@@ -142,7 +146,7 @@ await_box() {
     do_ "shot $work/shot.png"
     around=$(convert "$work/shot.png" -alpha off -depth 8 -format '%[hex:p{1300,700}]' info:)
     box=$(convert "$work/shot.png" -alpha off -crop ${wide}x$((768 - from))+0+$from +repage \
-      -bordercolor "#$around" -border 1 -fuzz 12% -trim -format '%w %h %X %Y' info: 2>/dev/null ||
+      -bordercolor "#$around" -border 1 -fuzz 3% -trim -format '%w %h %X %Y' info: 2>/dev/null ||
       true)
     read -r width height left top <<<"${box//+/ }"
     left=$((left - 1)) top=$((top - 1))
@@ -206,6 +210,7 @@ for platform in wayland x11; do
   # Near the top, where the whole menu fits below the press.
   menu_at 700 60
   cp "$work/shot.png" "$work/$desktop-$platform-menu.png"
+  sleep 0.3 # the menu has taken the keyboard
   do_ "key Escape"
   await "FFFFFF FFFFFF" 700,80 720,60
 

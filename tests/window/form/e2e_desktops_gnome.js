@@ -11,7 +11,7 @@ const dbus = (method, signature, args, type) => call('org.freedesktop.DBus',
     '/org/freedesktop/DBus', 'org.freedesktop.DBus', method, new GLib.Variant(signature, args), type);
 dbus('RequestName', '(su)', ['org.gnome.Screenshot', 4], '(u)');
 const rd = 'org.gnome.Mutter.RemoteDesktop';
-for (let i = 0; i < 200; i++) {
+for (let i = 0; i < 1200; i++) { // up to a minute on a loaded machine
     if (dbus('NameHasOwner', '(s)', ['org.gnome.Shell.Screenshot'], '(b)').deepUnpack()[0]) break;
     GLib.usleep(50000);
 }
