@@ -1,4 +1,6 @@
 // Vellograph: the program entry.
+#include "desktop/installed_entries.h"
+#include "desktop/shell_notify.h"
 #include "window/form/main_form.h"
 #include "window/platform/display_check.h"
 #include "window/platform/qt_dialogs.h"
@@ -6,6 +8,9 @@
 #include "window/platform/quit_signals.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <string>
@@ -29,10 +34,32 @@ int main(int argc, char** argv) {
     // constructed; strokes need every pointer position.
     QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     QApplication::setApplicationName("Vellograph");
-    // Docks and task bars match the windows to the installed entry by it.
-    QGuiApplication::setDesktopFileName(VELLOGRAPH_APP_ID);
+    // Docks, task bars and window switchers match the window to the installed
+    // entry by it, and take its name. A copy that no installed entry runs
+    // (one run from the build folder) has no entry to match, and the shells
+    // show the id itself: that copy names itself instead.
+    const bool hasEntry = InstalledEntryOf(VELLOGRAPH_APP_ID ".desktop", RunningProgramPath());
+    QGuiApplication::setDesktopFileName(hasEntry ? VELLOGRAPH_APP_ID : "Vellograph");
 
     TQtDialogs dialogs;
+    // "Загружено)" or "Файл не найден" come while the window is created, before it is shown.
+    dialogs.SetStartupParent([]() -> QWidget* {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* form = qobject_cast<TMainForm*>(widget)) {
+                form->ShowOnScreen();
+                // A parent not yet on the screen is no parent to place a box
+                // over. The timer only wakes the wait, which never spins.
+                QDeadlineTimer deadline(1000);
+                QTimer wake;
+                wake.start(50);
+                while (!form->windowHandle()->isExposed() && !deadline.hasExpired()) {
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                }
+                return form;
+            }
+        }
+        return nullptr;
+    });
     QtHost host(dialogs);
     ScopedHost installed(host);
     TMainForm form(dialogs, &host, args);

@@ -87,13 +87,16 @@ std::vector<std::string> XdgDataDirs() {
     return dirs;
 }
 
-bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
-                        const std::string& ownEntry) {
+namespace {
+
+// Calls `visit(id, keys)` for each application entry launchers see, in
+// their order, until it returns true; a desktop ID found earlier shadows the
+// same ID further on, as in launchers.
+template <typename Visit> bool AnyEntry(const std::string& ownEntry, Visit visit) {
     std::vector<std::string> dataDirs = XdgDataDirs();
     if (const std::string home = XdgDataHome(); !home.empty()) {
         dataDirs.insert(dataDirs.begin(), home);
     }
-    // A desktop ID found earlier shadows the same ID further on, as in launchers.
     std::set<std::string> seen;
     for (const std::string& data : dataDirs) {
         const fs::path applications = fs::path(data) / "applications";
@@ -111,19 +114,41 @@ bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
             }
             const auto text = ReadWholeFile(path.string());
             const EntryKeys keys = text ? ReadEntryKeys(*text) : EntryKeys{};
-            if (keys.type != "Application" || keys.hidden || !ListsType(keys.mimeTypes, mimeType)) {
-                continue;
-            }
-            std::string runs = ExecProgram(keys.exec);
-            if (runs.find('/') == std::string::npos) {
-                runs = FindProgram(runs);
-            }
-            if (SameFile(runs, program)) {
+            if (keys.type == "Application" && !keys.hidden && visit(id, keys)) {
                 return true;
             }
         }
     }
     return false;
+}
+
+bool Runs(const EntryKeys& keys, const std::string& program) {
+    std::string runs = ExecProgram(keys.exec);
+    if (runs.find('/') == std::string::npos) {
+        runs = FindProgram(runs);
+    }
+    return SameFile(runs, program);
+}
+
+} // namespace
+
+bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
+                        const std::string& ownEntry) {
+    return AnyEntry(ownEntry, [&](const std::string&, const EntryKeys& keys) {
+        return ListsType(keys.mimeTypes, mimeType) && Runs(keys, program);
+    });
+}
+
+bool InstalledEntryOf(const std::string& id, const std::string& program) {
+    bool found = false;
+    AnyEntry({}, [&](const std::string& entryId, const EntryKeys& keys) {
+        if (entryId != id) {
+            return false;
+        }
+        found = Runs(keys, program);
+        return true; // the first entry of that ID is the one launchers take
+    });
+    return found;
 }
 
 } // namespace vellograph

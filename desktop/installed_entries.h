@@ -19,4 +19,9 @@ std::vector<std::string> XdgDataDirs();
 bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
                         const std::string& ownEntry);
 
+// Whether the entry launchers find for the desktop ID `id` (say
+// "org.example.App.desktop") is an application entry, not hidden, that
+// runs the same file as `program`.
+bool InstalledEntryOf(const std::string& id, const std::string& program);
+
 } // namespace vellograph

@@ -19,6 +19,7 @@ packages=(
   librsvg2-bin
   weston qt6-wayland
   xcompmgr
+  gnome-shell gjs kwin-wayland kwin-style-breeze kde-spectacle qtwayland5 python3
   clang libclang-rt-14-dev
   emscripten nodejs chromium  # the html player: its WebAssembly build and its browser test
 )

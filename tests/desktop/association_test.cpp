@@ -2,6 +2,7 @@
 // sees.
 #include "desktop/association.h"
 #include "desktop/database_updates.h"
+#include "desktop/installed_entries.h"
 #include "desktop/registry_xdg.h"
 #include "engine/io/error.h"
 #include "tests/desktop/desktop_test_env.h"
@@ -125,20 +126,24 @@ TEST(Association, NoOwnEntryWhereAnInstalledOneRunsTheSameProgram) {
     struct Case {
         std::string lines; // of the installed entry, after its group line
         bool ownEntry;
+        bool runsProgram; // the window then takes the entry's name
     };
     const std::string types = "MimeType=image/png;application/x-vellograph3;\n";
     for (const Case& c : {
-             Case{"Exec=vellograph %f\n" + types, false},
-             Case{"Exec=other %f\n" + types, true},
-             Case{"Exec=\"" + desktop.root() + "/link to vg\" %f\n" + types, false},
-             Case{"Exec=vellograph %f\nMimeType=image/png;\n", true},
-             Case{"Exec=" + program + "\n" + types, false},
-             Case{"Exec=vellograph %f\nHidden=true\n" + types, true},
+             Case{"Exec=vellograph %f\n" + types, false, true},
+             Case{"Exec=other %f\n" + types, true, false},
+             Case{"Exec=\"" + desktop.root() + "/link to vg\" %f\n" + types, false, true},
+             Case{"Exec=vellograph %f\nMimeType=image/png;\n", true, true},
+             Case{"Exec=" + program + "\n" + types, false, true},
+             Case{"Exec=vellograph %f\nHidden=true\n" + types, true, false},
          }) {
         test::WriteFile(system + "/applications/graphics/vellograph.desktop",
                         "[Desktop Entry]\nType=Application\nName=Vellograph\n" + c.lines);
         AssociateExtension();
         EXPECT_EQ(Exists(desktop.desktopEntry()), c.ownEntry) << c.lines;
+        EXPECT_EQ(InstalledEntryOf("graphics-vellograph.desktop", program), c.runsProgram)
+            << c.lines;
+        EXPECT_FALSE(InstalledEntryOf("vellograph.desktop", program)) << c.lines;
         // The type is known either way.
         EXPECT_TRUE(Exists(desktop.mimePackage())) << c.lines;
     }

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -207,10 +208,20 @@ void TMainForm::WireCommands() {
 }
 
 void TMainForm::ShowOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        setGeometry(screen->geometry());
+    // The screen the user works on, under the pointer; the primary one when
+    // the pointer is on none (or, on Wayland, not known before a window is).
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
     }
-    showMaximized();
+    if (screen) {
+        setScreen(screen);
+        setGeometry(screen->geometry()); // covers it also without a window manager
+    }
+    // Maximized, GNOME and KDE keep their panels in view and the surface
+    // would start below the top bar; only the full-screen state covers the
+    // whole screen, so that surface pixels are screen pixels.
+    showFullScreen();
 }
 
 void TMainForm::FormCreate() {

@@ -46,7 +46,7 @@ public:
     // The boxes and dialogs, silent once the program quits.
     TDialogs& Dialogs() { return dialogs_; }
 
-    // Covers the screen (also without a window manager), then maximizes.
+    // Covers the whole screen it opens on, the desktop's panels included.
     void ShowOnScreen();
 
     // Components, in the order in which they stack.

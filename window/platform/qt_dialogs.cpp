@@ -5,15 +5,22 @@
 
 #include "engine/io/error.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
+
+#include <utility>
 
 namespace vellograph {
 
 namespace {
+
+constexpr double TitlePointSize = 11;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -45,9 +52,19 @@ std::string ChosenPathBytes(const QUrl& url) {
     return path;
 }
 
-bool RunBox(QWidget* parent, TBoxKind kind, const std::string& text) {
-    const std::unique_ptr<QMessageBox> box = MakeBox(parent, kind, text);
-    return box->exec() == QMessageBox::Yes;
+// Room for the whole title as window managers draw it: a bold title font
+// no smaller than GNOME's and KDE's 11 points (their boxes otherwise cut it
+// to "Vell" or hide it), centred between a block of three buttons on
+// either side, as the widest decorations have.
+int TitleBarWidth(const QString& title) {
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    if (font.pointSizeF() < TitlePointSize) {
+        font.setPointSizeF(TitlePointSize);
+    }
+    const QFontMetrics metrics(font);
+    const int buttons = 3 * 2 * metrics.height();
+    return metrics.horizontalAdvance(title) + 2 * buttons;
 }
 
 } // namespace
@@ -69,20 +86,34 @@ std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::
     auto box = std::make_unique<QMessageBox>(look.icon, QString::fromUtf8(look.title),
                                              FromUtf8(text), look.buttons, parent);
     box->setDefaultButton(look.defaultButton);
+    // The box takes its size from its layout when shown: a strut across its
+    // bottom row makes it as wide as the title bar needs, whatever the text.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(TitleBarWidth(box->windowTitle()), 0, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     return box;
 }
 
+bool TQtDialogs::RunBox(TBoxKind kind, const std::string& text) {
+    if (!parent_ && showStartupParent_ && QGuiApplication::platformName() == "wayland") {
+        parent_ = std::exchange(showStartupParent_, nullptr)();
+    }
+    const std::unique_ptr<QMessageBox> box = MakeBox(parent_, kind, text);
+    return box->exec() == QMessageBox::Yes;
+}
+
 void TQtDialogs::ShowMessage(const std::string& text) {
-    RunBox(parent_, TBoxKind::Message, text);
+    RunBox(TBoxKind::Message, text);
 }
 
 bool TQtDialogs::Confirm(const std::string& text) {
     // Cancel, Esc and closing the box all answer Cancel.
-    return RunBox(parent_, TBoxKind::Confirmation, text);
+    return RunBox(TBoxKind::Confirmation, text);
 }
 
 void TQtDialogs::ShowError(const std::string& text) {
-    RunBox(parent_, TBoxKind::Error, text);
+    RunBox(TBoxKind::Error, text);
 }
 
 std::optional<std::string> TQtDialogs::OpenFileName(const TFileDialogRequest& request) {

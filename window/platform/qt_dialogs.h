@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,6 +25,13 @@ class TQtDialogs : public TDialogs {
 public:
     // Boxes are top-level windows kept above the parent, once one is set.
     void SetParent(QWidget* parent) { parent_ = parent; }
+    // Where only the compositor places windows (Wayland), a box is centred
+    // over a shown parent and lands anywhere without one: a box asked for
+    // before the parent is set (at start-up) shows the window this returns
+    // first and takes it for its parent.
+    void SetStartupParent(std::function<QWidget*()> showParent) {
+        showStartupParent_ = std::move(showParent);
+    }
 
     void ShowMessage(const std::string& text) override;
     bool Confirm(const std::string& text) override;
@@ -33,6 +41,9 @@ public:
 
 private:
     std::optional<std::string> RunFileDialog(const TFileDialogRequest& request, bool open);
+    bool RunBox(TBoxKind kind, const std::string& text);
+
+    std::function<QWidget*()> showStartupParent_;
 
     QPointer<QWidget> parent_;
     // The filter last chosen in each dialog, by title: a dialog opens first

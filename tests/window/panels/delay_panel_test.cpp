@@ -210,6 +210,7 @@ TEST_F(DelayPanelTest, EveryCaptionFitsItsControlAtTheDesignSize) {
         const char* title;
     } boxes[] = {
         {TBoxKind::Message, "Размер сохраненного: 2147483647 байт", "Vellograph"},
+        {TBoxKind::Message, "Загружено)", "Vellograph"}, // the shortest
         {TBoxKind::Message,
          "Vellograph v3.1.1\nWritten by the Vellograph developers\nhttps://vellograph.example.org",
          "Vellograph"},
@@ -222,6 +223,12 @@ TEST_F(DelayPanelTest, EveryCaptionFitsItsControlAtTheDesignSize) {
         box->show();
         QCoreApplication::processEvents();
         EXPECT_EQ(box->windowTitle().toStdString(), b.title);
+        // The whole title in an 11-point bold title font, with a close button beside it.
+        QFont titleFont;
+        titleFont.setPointSize(11);
+        titleFont.setBold(true);
+        EXPECT_GE(box->width(), QFontMetrics(titleFont).horizontalAdvance(b.title) + 2 * 48)
+            << b.text;
         for (const QWidget* control : box->findChildren<QWidget*>()) {
             const auto* label = qobject_cast<const QLabel*>(control);
             if ((qobject_cast<const QPushButton*>(control) ||
