@@ -250,5 +250,7 @@ Host& CurrentHost() {
 Host* SetHost(Host*) {
     return nullptr;
 }
+// Nothing quits a page: its loops end at the records they were given.
+bool QuitRequested = false;
 
 } // namespace vellograph

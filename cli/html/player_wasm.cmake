@@ -20,6 +20,7 @@ else()
   set(player_sources
     ${VELLOGRAPH_HTML_DIR}/player_engine.cpp
     ${engine}/format/record.cpp
+    ${engine}/format/running.cpp
     ${engine}/playback/fit.cpp
     ${engine}/playback/render.cpp
     ${engine}/playback/view.cpp
@@ -34,8 +35,12 @@ else()
   set(player_headers
     ${engine}/format/drawing.h
     ${engine}/format/record.h
+    ${engine}/format/record_rules.h
+    ${engine}/format/running.h
+    ${engine}/io/file_identity.h
     ${engine}/playback/fit.h
     ${engine}/playback/host.h
+    ${engine}/playback/played_records.h
     ${engine}/playback/render.h
     ${engine}/playback/view.h
     ${engine}/raster/canvas.h
