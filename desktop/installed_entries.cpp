@@ -87,8 +87,10 @@ std::vector<std::string> XdgDataDirs() {
     return dirs;
 }
 
-bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
-                        const std::string& ownEntry) {
+std::vector<std::string> InstalledEntriesRunning(const std::string& program,
+                                                 std::string_view mimeType,
+                                                 const std::string& ownEntry) {
+    std::vector<std::string> ids;
     std::vector<std::string> dataDirs = XdgDataDirs();
     if (const std::string home = XdgDataHome(); !home.empty()) {
         dataDirs.insert(dataDirs.begin(), home);
@@ -119,11 +121,11 @@ bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
                 runs = FindProgram(runs);
             }
             if (SameFile(runs, program)) {
-                return true;
+                ids.push_back(id);
             }
         }
     }
-    return false;
+    return ids;
 }
 
 } // namespace vellograph
