@@ -3,6 +3,7 @@
 #include "window/platform/display_check.h"
 #include "window/platform/qt_dialogs.h"
 #include "window/platform/qt_host.h"
+#include "window/platform/qt_translation.h"
 
 #include <QApplication>
 
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vellograph");
     // Docks and task bars match the windows to the installed entry by it.
     QGuiApplication::setDesktopFileName(VELLOGRAPH_APP_ID);
+    const auto qtTexts = LoadQtTranslation();
+    if (qtTexts) {
+        QCoreApplication::installTranslator(qtTexts.get());
+    }
 
     TQtDialogs dialogs;
     QtHost host(dialogs);
