@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a clean clone, checks it with lintian, installs it, checks
 # what it puts on the desktop (GNOME's thumbnail factory included), and removes it again.
-#   scripts/package-test.sh            build from the committed HEAD, then check
+#   scripts/package-test.sh            build from the committed HEAD into build-deb/, then check
 #   scripts/package-test.sh DEB...     check packages already built
 # Run as root or with sudo: it installs into /usr, and purges the package on the
 # way out whatever happens. DEB_BUILD_OPTIONS defaults to "nocheck parallel=$(nproc)".
@@ -37,19 +37,22 @@ apt_install lintian desktop-file-utils appstream man-db bash-completion libglib2
 
 debs=("$@")
 if [ ${#debs[@]} -eq 0 ]; then
-  echo "== building the package from a clone of HEAD"
-  git clone -q "$src" "$work/vellograph"
+  # Always the same folder, so that a compiler cache finds the same paths.
+  out=$src/build-deb
+  echo "== building the package from a clone of HEAD in $out"
+  rm -rf "$out" && mkdir -p "$out"
+  git clone -q "$src" "$out/vellograph"
   apt_install dpkg-dev debhelper >/dev/null
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 \
-    build-dep -y -q --no-install-recommends "$work/vellograph" >/dev/null
-  (cd "$work/vellograph" &&
+    build-dep -y -q --no-install-recommends "$out/vellograph" >/dev/null
+  (cd "$out/vellograph" &&
     DEB_BUILD_OPTIONS=${DEB_BUILD_OPTIONS:-"nocheck parallel=$(nproc)"} \
-      dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1) ||
-    { tail -n 40 "$work/build.log" >&2; fail "dpkg-buildpackage failed"; }
-  debs=("$work"/vellograph_*.deb "$work"/vellograph-dbgsym_*.deb)
+      dpkg-buildpackage -b -us -uc >"$out/build.log" 2>&1) ||
+    { tail -n 40 "$out/build.log" >&2; fail "dpkg-buildpackage failed"; }
+  debs=("$out"/vellograph_*.deb "$out"/vellograph-dbgsym_*.deb)
   echo "== lintian"
   lintian --pedantic --info --display-experimental --fail-on error,warning \
-    "$work"/vellograph_*.changes
+    "$out"/vellograph_*.changes
 fi
 for i in "${!debs[@]}"; do
   [ -f "${debs[$i]}" ] || fail "no such package: ${debs[$i]}"
@@ -80,7 +83,8 @@ cp examples/house.vlgf "$drawing"
 echo "== the installed files work from /usr"
 [ "$(command -v vellograph)" = /usr/bin/vellograph ] || fail "vellograph is not /usr/bin's"
 vellograph-cli info "$drawing" >/dev/null || fail "vellograph-cli info failed"
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY vellograph 2>&1) && fail "vellograph ran without a display"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 vellograph 2>&1) &&
+  fail "vellograph ran without a display"
 [[ $out == vellograph:* ]] || fail "no one-line display message: $out"
 desktop-file-validate /usr/share/applications/$entry
 appstreamcli validate --no-net --explain /usr/share/metainfo/org.example.vellograph.Vellograph.metainfo.xml >/dev/null
