@@ -6,6 +6,7 @@
 #include "window/platform/qt_dialogs.h"
 #include "window/platform/qt_host.h"
 #include "window/platform/quit_signals.h"
+#include "window/platform/qt_translation.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
     // show the id itself: that copy names itself instead.
     const bool hasEntry = InstalledEntryOf(VELLOGRAPH_APP_ID ".desktop", RunningProgramPath());
     QGuiApplication::setDesktopFileName(hasEntry ? VELLOGRAPH_APP_ID : "Vellograph");
+    const auto qtTexts = LoadQtTranslation();
+    if (qtTexts) {
+        QCoreApplication::installTranslator(qtTexts.get());
+    }
 
     TQtDialogs dialogs;
     // "Загружено)" or "Файл не найден" come while the window is created, before it is shown.

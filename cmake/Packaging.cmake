@@ -1,4 +1,4 @@
-# Installing Vellograph on a Linux desktop, and building its Debian package with CPack.
+# Installing Vellograph on a Linux desktop (the Debian package in debian/ installs the same).
 include(GNUInstallDirs)
 
 # A system-wide install carries its own desktop entry, MIME type and icons, so
@@ -50,23 +50,3 @@ if(PKG_CONFIG_FOUND)
 endif()
 install(FILES ${VELLOGRAPH_DATA}/bash-completion/vellograph-cli
   DESTINATION ${VELLOGRAPH_COMPLETIONS_DIR})
-
-set(CPACK_PACKAGE_NAME vellograph)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Vellograph developers <vellograph@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Freehand drawing pad that records and replays its strokes")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Vellograph records every stroke drawn with the mouse and plays the drawing back as it grew, rotated, scaled and shifted. It steps back and forth through the strokes, saves .vlgf drawings and bitmap screenshots, and includes vellograph-cli to inspect, convert and render drawings without a display.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# Built against this Qt; older ones lack symbols it may use. The xcb platform
-# plugin comes with libqt6gui6 on Debian.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6core6 (>= ${Qt6_VERSION}), libqt6gui6 (>= ${Qt6_VERSION}), libqt6widgets6 (>= ${Qt6_VERSION})")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
-find_program(VELLOGRAPH_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(VELLOGRAPH_DPKG_SHLIBDEPS)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-endif()
-include(CPack)

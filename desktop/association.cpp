@@ -41,6 +41,10 @@ AssociationPlatform DefaultAssociationPlatform() {
     return {OpenPlatformRegistry, NotifyAssociationsChanged, RunningProgramPath};
 }
 
+std::string AssociatedProgramPath() {
+    return Platform().programPath();
+}
+
 AssociationPlatform SetAssociationPlatform(AssociationPlatform platform) {
     return std::exchange(Platform(), std::move(platform));
 }

@@ -34,6 +34,8 @@ struct AssociationPlatform {
 };
 // The real registry, notification and executable path.
 AssociationPlatform DefaultAssociationPlatform();
+// The program the association registers, as the platform in force names it.
+std::string AssociatedProgramPath();
 // Puts a platform in force and returns the one it replaces.
 AssociationPlatform SetAssociationPlatform(AssociationPlatform platform);
 

@@ -132,11 +132,17 @@ bool Runs(const EntryKeys& keys, const std::string& program) {
 
 } // namespace
 
-bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
-                        const std::string& ownEntry) {
-    return AnyEntry(ownEntry, [&](const std::string&, const EntryKeys& keys) {
-        return ListsType(keys.mimeTypes, mimeType) && Runs(keys, program);
+std::vector<std::string> InstalledEntriesRunning(const std::string& program,
+                                                 std::string_view mimeType,
+                                                 const std::string& ownEntry) {
+    std::vector<std::string> ids;
+    AnyEntry(ownEntry, [&](const std::string& id, const EntryKeys& keys) {
+        if (ListsType(keys.mimeTypes, mimeType) && Runs(keys, program)) {
+            ids.push_back(id);
+        }
+        return false; // every one of them
     });
+    return ids;
 }
 
 bool InstalledEntryOf(const std::string& id, const std::string& program) {

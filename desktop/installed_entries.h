@@ -11,13 +11,14 @@ namespace vellograph {
 // $XDG_DATA_DIRS as absolute folders, or the default /usr/local/share and /usr/share.
 std::vector<std::string> XdgDataDirs();
 
-// Whether a desktop entry other than `ownEntry` offers `program` for the
-// type: an application entry in $XDG_DATA_HOME/applications or a data
-// folder's, the first of its desktop ID there, not hidden, listing
+// The desktop IDs of the entries other than `ownEntry` that offer `program`
+// for the type: application entries in $XDG_DATA_HOME/applications or a
+// data folder's, each the first of its desktop ID there, not hidden, listing
 // `mimeType`, whose Exec line runs the same file as `program` (by whatever
 // path, name on $PATH or link it names it).
-bool InstalledEntryRuns(const std::string& program, std::string_view mimeType,
-                        const std::string& ownEntry);
+std::vector<std::string> InstalledEntriesRunning(const std::string& program,
+                                                 std::string_view mimeType,
+                                                 const std::string& ownEntry);
 
 // Whether the entry launchers find for the desktop ID `id` (say
 // "org.example.App.desktop") is an application entry, not hidden, that

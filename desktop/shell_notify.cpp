@@ -5,6 +5,7 @@
 #include "desktop/database_updates.h"
 #include "desktop/desktop_entry.h"
 #include "desktop/installed_entries.h"
+#include "desktop/mime_apps.h"
 #include "desktop/registry_xdg.h"
 #include "desktop/xdg_files.h"
 #include "engine/format/drawing.h"
@@ -117,11 +118,27 @@ std::string PlaceLauncherLink(const Locations& at, const std::string& program) {
     return at.launcherLink;
 }
 
+// Our own entry and the installed ones that run the program: the desktop IDs
+// the user's choices for the type may name.
+std::vector<std::string> OurEntryIds(std::vector<std::string> installed) {
+    installed.push_back(std::string(FileStem) + ".desktop");
+    return installed;
+}
+
 void Install(const Locations& at, Registration registration) {
     std::string& program = registration.command.front();
     // Where an installed entry already offers this very program for the
     // type, a second one would show the program twice in "Open with".
-    const bool offeredAlready = InstalledEntryRuns(program, MimeTypeName, at.desktopEntry);
+    const std::vector<std::string> installed =
+        InstalledEntriesRunning(program, MimeTypeName, at.desktopEntry);
+    const bool offeredAlready = !installed.empty();
+    // A removal may have hidden them from the type; binding shows them again.
+    MimeAppsChange shown;
+    shown.unhide = OurEntryIds(installed);
+    if (const std::string list = UserMimeAppsList();
+        !list.empty() && !ChangeMimeApps(list, MimeTypeName, shown)) {
+        FailToWrite(list, std::strerror(errno));
+    }
     if (offeredAlready) {
         RemoveFileIfPresent(at.desktopEntry);
         RemoveFileIfPresent(at.launcherLink);
@@ -170,6 +187,18 @@ void Uninstall(const Locations& at) {
         RemoveFileIfPresent(*path);
     }
     rmdir(at.ownDir.c_str());
+    // An installed entry lists the type itself: only the user's choices can
+    // make the desktop stop offering it for drawings.
+    const std::string program = AssociatedProgramPath();
+    const std::vector<std::string> installed =
+        program.empty() ? std::vector<std::string>{}
+                        : InstalledEntriesRunning(program, MimeTypeName, at.desktopEntry);
+    MimeAppsChange hidden;
+    hidden.hide = installed;
+    hidden.drop = OurEntryIds(installed);
+    if (const std::string list = UserMimeAppsList(); !list.empty()) {
+        ChangeMimeApps(list, MimeTypeName, hidden);
+    }
 }
 
 bool IsDirectory(const std::string& path) {

@@ -45,6 +45,15 @@ std::string XdgDataHome() {
     return home.empty() ? home : home + "/.local/share";
 }
 
+std::string XdgConfigHome() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME");
+        config != nullptr && config[0] == '/') {
+        return config;
+    }
+    const std::string home = HomeDirectory();
+    return home.empty() ? home : home + "/.config";
+}
+
 bool MakeDirectories(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) == 0) {

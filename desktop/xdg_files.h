@@ -12,6 +12,8 @@ namespace vellograph {
 // $XDG_DATA_HOME when it is set to an absolute path, otherwise
 // $HOME/.local/share; empty when not even a home directory is known.
 std::string XdgDataHome();
+// $XDG_CONFIG_HOME, or $HOME/.config, by the same rules.
+std::string XdgConfigHome();
 
 // Creates the directory and its missing parents; new ones get mode 0700, as
 // the XDG base directory rules ask. True when it exists afterwards.

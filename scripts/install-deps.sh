@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   qt6-gtk-platformtheme
+  qt6-translations-l10n
   desktop-file-utils shared-mime-info
   appstream
   man-db groff-base

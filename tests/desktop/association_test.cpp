@@ -4,6 +4,7 @@
 #include "desktop/database_updates.h"
 #include "desktop/installed_entries.h"
 #include "desktop/registry_xdg.h"
+#include "desktop/xdg_files.h"
 #include "engine/io/error.h"
 #include "tests/desktop/desktop_test_env.h"
 
@@ -146,6 +147,45 @@ TEST(Association, NoOwnEntryWhereAnInstalledOneRunsTheSameProgram) {
         EXPECT_FALSE(InstalledEntryOf("vellograph.desktop", program)) << c.lines;
         // The type is known either way.
         EXPECT_TRUE(Exists(desktop.mimePackage())) << c.lines;
+    }
+}
+
+TEST(Association, UnbindingHidesAnInstalledEntryFromTheTypeAndBindingShowsItAgain) {
+    namespace fs = std::filesystem;
+    TempDesktop desktop;
+    const std::string program = desktop.root() + "/bin/vellograph";
+    test::WriteFile(program, "#!/bin/sh\n");
+    fs::permissions(program, fs::perms::owner_all);
+    desktop.setProgramPath(program);
+    const std::string system = desktop.root() + "/system";
+    setenv("XDG_DATA_DIRS", system.c_str(), 1);
+    test::WriteFile(system + "/applications/graphics/vellograph.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Vellograph\nExec=" + program +
+                        " %f\nMimeType=application/x-vellograph3;\n");
+    const std::string list = desktop.root() + "/.config/mimeapps.list";
+    const std::string removed =
+        "[Removed Associations]\napplication/x-vellograph3=graphics-vellograph.desktop;\n";
+    struct Case {
+        std::string before, unbound, bound; // the user's list; "" when there is none
+    };
+    const std::string others = "[Default Applications]\nimage/png=viewer.desktop;\n";
+    for (const Case& c : {
+             Case{"", removed, ""},
+             Case{"[Default Applications]\napplication/x-vellograph3=graphics-vellograph.desktop;"
+                  "\nimage/png=viewer.desktop;\n\n[Removed Associations]\n"
+                  "application/x-vellograph3=other.desktop;\n",
+                  others + "\n[Removed Associations]\napplication/x-vellograph3=other.desktop;"
+                           "graphics-vellograph.desktop;\n",
+                  others + "\n[Removed Associations]\napplication/x-vellograph3=other.desktop;\n"},
+         }) {
+        RemoveFileIfPresent(list);
+        if (!c.before.empty()) {
+            test::WriteFile(list, c.before);
+        }
+        RemoveExtensionAssociation();
+        EXPECT_EQ(Exists(list) ? ReadFile(list) : "", c.unbound) << c.before;
+        AssociateExtension();
+        EXPECT_EQ(Exists(list) ? ReadFile(list) : "", c.bound) << c.before;
     }
 }
 

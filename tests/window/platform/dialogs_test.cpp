@@ -4,11 +4,14 @@
 #include "tests/support/form_fixture.h"
 #include "window/form/guarded.h"
 #include "window/platform/qt_dialogs.h"
+#include "window/platform/qt_translation.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -129,6 +132,28 @@ TEST(QtFileDialogs, RememberTheFilterLastChosen) {
     EXPECT_EQ(dialogs.SaveFileName(request), std::nullopt);
     EXPECT_EQ(filtersAtStart,
               (std::vector<QString>{"Vellograph Drawing (*.vlgf)", "Text file (*.txt)"}));
+}
+
+TEST(QtFileDialogs, SpeakTheCaptionsLanguageThroughQtsTranslation) {
+    const auto translation = LoadQtTranslation();
+    ASSERT_NE(translation, nullptr) << "qtbase_ru.qm (qt6-translations-l10n) is not installed";
+    QCoreApplication::installTranslator(translation.get());
+    QFileDialog dialog(nullptr, "Сохранить векторный рисунок как...");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    std::vector<QString> texts;
+    for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+        texts.push_back(dialog.findChild<QLabel*>(label)->text());
+    }
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        texts.push_back(button->text());
+    }
+    QCoreApplication::removeTranslator(translation.get());
+    const QString all = QStringList(texts.begin(), texts.end()).join('|');
+    for (const char* text : {"Перейти к:", "&Имя файла:", "Типы файлов:", "&Сохранить", "Отмена"}) {
+        EXPECT_TRUE(std::find(texts.begin(), texts.end(), QString(text)) != texts.end())
+            << text << " in " << all.toStdString();
+    }
 }
 
 namespace {
