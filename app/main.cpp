@@ -67,14 +67,23 @@ int main(int argc, char** argv) {
     });
     QtHost host(dialogs);
     ScopedHost installed(host);
-    TMainForm form(dialogs, &host, args);
-    dialogs.SetParent(&form);
     // A desktop logging out sends SIGTERM; a terminal, SIGINT or SIGHUP. Each
-    // quits as "Выход" does, without its question, and closes any box open.
-    QuitOnSignals([&form] {
-        form.Quit();
+    // quits as "Выход" does, without its question, and closes any box open,
+    // also the one that reports the load of the drawing given at start-up.
+    TMainForm* shown = nullptr;
+    QuitOnSignals([&shown] {
+        if (shown) {
+            shown->Quit();
+        }
+        QuitRequested = true;
         QApplication::closeAllWindows();
     });
+    TMainForm form(dialogs, &host, args);
+    if (QuitRequested) {
+        return 0;
+    }
+    shown = &form;
+    dialogs.SetParent(&form);
     form.ShowOnScreen();
     return app.exec();
 }

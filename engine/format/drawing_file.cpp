@@ -107,31 +107,32 @@ fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size
 
 using Outcome = LoadOutcome;
 
-// Reads the records in chunks into a buffer of its own and appends them to
-// the drawing one pump group at a time, so that every pump sees LastIndex + 1
-// records in Commands. The chunk stays in the cache between the read and the
-// append, and Load reserved room for every record, so no second copy of the
-// file passes through memory and the storage never moves while the load
-// owns the drawing.
+// Reads the records in chunks straight into the drawing's own storage, just
+// past its last element, and makes them elements one pump group at a time,
+// so that every pump sees LastIndex + 1 records in Commands and no second
+// copy of the file passes through memory: the insert copies each group onto
+// itself, in the cache. Load reserved room for every record, so the storage
+// stays where it is unless a handler run by a pump replaces or changes the
+// records, and that ends the load before the next insert (StillOurs).
 Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecImage& drawing,
                     LoadTransaction& load) {
-    std::vector<TDrawCommand> chunk(static_cast<std::size_t>(std::min(count, ChunkRecords)));
+    std::vector<TDrawCommand>& records = drawing.Commands;
     std::int32_t loaded = 0;
     while (loaded < count) {
         const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
         const std::int64_t want =
             std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
+        TDrawCommand* const ahead = records.data() + loaded;
         // A file that shrank under us is as unreadable as one with a read error.
-        if (fileio::ReadFull(fd, chunk.data(), static_cast<std::size_t>(want)) != want) {
+        if (fileio::ReadFull(fd, ahead, static_cast<std::size_t>(want)) != want) {
             return Outcome::Failed;
         }
         // A short last record keeps zero bytes where the file ended.
-        std::memset(reinterpret_cast<char*>(chunk.data()) + want, 0,
+        std::memset(reinterpret_cast<char*>(ahead) + want, 0,
                     static_cast<std::size_t>(inChunk * RecordSize - want));
         for (std::int32_t first = 0; first < inChunk;) {
             const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
-            drawing.Commands.insert(drawing.Commands.end(), chunk.begin() + first,
-                                    chunk.begin() + first + group);
+            records.insert(records.end(), ahead + first, ahead + first + group);
             first += group;
             loaded += group;
             load.Published(loaded);

@@ -43,9 +43,9 @@ private:
     bool lost_ = false;
 };
 
-// To be called before records from index first on are overwritten or cut off
-// (AddCommand, NewDrawing and LoadDrawing do). Appending after the records
-// and moving LastIndex need no call.
+// Called before records from index first on are overwritten or cut off:
+// ChangeRecords and ReplaceRecords (drawing.h) do it for every change, a
+// failed load's restore for itself. Appending and moving LastIndex need none.
 void KeepForSnapshots(const TAVecImage& drawing, std::int32_t first);
 
 } // namespace vellograph

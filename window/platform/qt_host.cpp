@@ -38,6 +38,9 @@ void QtHost::ProcessMessages() {
 }
 
 void QtHost::WaitAndProcessMessages(std::uint32_t maxWaitMs) {
+    if (QuitRequested) {
+        maxWaitMs = 0; // the program quits: nothing is worth waiting for
+    }
     const bool pumped = Nested([this, maxWaitMs] {
         if (beforePump_ && !lastCallWasWait_) {
             beforePump_();

@@ -1,6 +1,7 @@
 // Loading under faults: files that shrink or grow too large, things that are
 // not files, handlers that change the drawing mid-load, and hostile bytes.
 #include "engine/format/drawing.h"
+#include "engine/format/recording.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_drawing.h"
@@ -123,6 +124,22 @@ TEST_F(LoadFaultTest, NewDrawingDuringThePumpEndsTheLoad) {
     EXPECT_EQ(CommandBytes(drawing), "c0000\np0200\n");
     EXPECT_EQ(drawing.LastIndex, 1);
     EXPECT_EQ(std::string(drawing.Header.data(), 36), StandardHeaderText);
+    EXPECT_TRUE(host.messages.empty());
+
+    // The new drawing grown to the records read so far, in the very storage
+    // the load reads into, is still not the load's.
+    host.pumps = 0;
+    host.onPump = [&] {
+        NewDrawing(drawing);
+        while (drawing.LastIndex < 255) {
+            AddCommand(drawing, 7, 7, 0, 0, NoIndex, 1.0, 0.0, CmdLine);
+        }
+    };
+    LoadDrawing(path, drawing);
+    EXPECT_EQ(host.pumps, 1);
+    ASSERT_EQ(drawing.Commands.size(), 256u);
+    EXPECT_EQ(CommandBytes(drawing).substr(0, 12), "c0000\np0200\n");
+    EXPECT_EQ(drawing.Commands.back().Letter, CmdLine);
     EXPECT_TRUE(host.messages.empty());
 }
 

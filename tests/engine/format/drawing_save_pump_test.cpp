@@ -109,7 +109,7 @@ TEST_F(SavePumpTest, ALaterSaveOfTheSameFileWinsAndNoOtherIsDisturbed) {
         TAVecImage bigger = PatternDrawing(BigRecords + 5);
         SaveDrawing(dir.file("other.vlgf"), bigger, otherSize);
         NewDrawing(drawing);
-        SaveDrawing(target, drawing, innerSize);
+        SaveDrawing(dir.file("./big.vlgf"), drawing, innerSize); // another name of the file
     });
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(innerSize, 48);

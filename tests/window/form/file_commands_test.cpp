@@ -250,6 +250,7 @@ TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
     const std::string whole = ReadFile(path);
     const std::string saved = "Размер сохраненного: 6036 байт";
     form->EnableDrawingItems();
+    form->Timer1->setInterval(1 << 30); // ticks come from the rows alone, however slow the run
     const auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(3, 3)); };
     const std::vector<DuringLoad> rows = {
         {"a stroke, undo, redo, both pickers' clicks and the delay; accept runs",

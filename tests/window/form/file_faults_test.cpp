@@ -4,6 +4,7 @@
 #include "tests/support/file_fixture.h"
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -131,4 +132,57 @@ TEST_F(FileTest, FailedSavesAreReportedAndLoseNothing) {
         form->MMSave->trigger();
         EXPECT_EQ(ReadFile(vlgf), drawing);
     }
+}
+
+// Commands chosen inside the pumps of a big save or a big load, about the
+// files those read and write: each touches the file the user meant, when
+// it is whole.
+TEST_F(FileTest, CommandsOnTheFilesOfABigSaveOrLoadTouchWhatTheUserMeant) {
+    FakeHost counting{host};
+    ScopedHost installed{counting};
+    SetDrawing(std::vector<TDrawCommand>(140000, MakeNumberRecord(CmdMove, 5, 5)));
+    const std::string whole = FileImage(VecImage);
+    const auto inFirstPump = [&](const std::function<void()>& act) {
+        counting.onPump = [&, act, acted = false]() mutable {
+            if (!std::exchange(acted, true)) {
+                act();
+            }
+        };
+    };
+    // "Загрузка сохранки" inside "Промежуточное сохранение" waits for the
+    // save and loads what it wrote, not the older file.
+    WriteFile(TempFile(), "old");
+    inFirstPump([&] { form->MMLoadTemp->trigger(); });
+    form->MMTempSave->trigger();
+    counting.onPump = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return dialogs.Messages.size() == 2; }, 30000));
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{"Размер сохраненного: 840036 байт", "Загружено)"}));
+    EXPECT_EQ(FileImage(VecImage), whole);
+
+    // A screenshot onto the file a save writes, by another name, is the
+    // later write: it stays.
+    dialogs.Messages.clear();
+    form->OpenDialog1.FileName = Path("pic.vlgf");
+    dialogs.SaveAnswers = {Path("./pic.vlgf")};
+    inFirstPump([&] { form->MMSaveScreenAs->trigger(); });
+    form->MMSave->trigger();
+    counting.onPump = nullptr;
+    EXPECT_EQ(ReadFile(Path("pic.vlgf")).substr(0, 2), "BM");
+
+    // A save chosen during a load writes the file then current, even when
+    // the current name changes before the load is done.
+    dialogs.Messages.clear();
+    dialogs.OpenAnswers = {TempFile(), Path("missing.vlgf")};
+    inFirstPump([&] {
+        form->MMSave->trigger();
+        form->MMOpen->trigger(); // "Файл не найден", and the current name changes
+    });
+    form->OpenDialog1.FileName = TempFile();
+    form->MMOpen->trigger();
+    counting.onPump = nullptr;
+    EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"Файл не найден", "Загружено)",
+                                                          "Размер сохраненного: 840036 байт"}));
+    EXPECT_FALSE(fs::exists(Path("missing.vlgf")));
+    EXPECT_EQ(ReadFile(TempFile()), whole);
 }

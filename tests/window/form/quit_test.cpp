@@ -3,9 +3,11 @@
 #include "tests/support/form_fixture.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 using namespace vellograph;
 
@@ -83,4 +85,47 @@ TEST_F(FormTest, AboutShowsTheVersionACreditAndAnAddress) {
     const std::string& text = dialogs.Messages[0];
     EXPECT_EQ(text.substr(0, text.find('\n')), "Vellograph v3.1.1");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+}
+
+// Esc inside a playback inside a playback, waiting in a long delay, or inside
+// the fit scan: everything ends at once, and no replay follows the fit.
+TEST_F(FormTest, EscEndsEveryLoopOuterOnesTooAndAFitDoesNotReplay) {
+    MakeShownForm();
+    const TDrawCommand pause = MakeNumberRecord(CmdDelay, 10000, 0);
+    SetDrawing({pause, pause, pause});
+    form->EnableDrawingItems();
+    FakeHost counting{host};
+    ScopedHost installedCounting(counting);
+    const auto esc = [&] {
+        QCoreApplication::postEvent(
+            form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    int waits = 0;
+    counting.onWait = [&] {
+        if (++waits == 1) {
+            form->MMRedraw->trigger(); // a second playback, waiting in the same first delay
+        } else if (waits == 2) {
+            esc();
+        }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    form->MMRedraw->trigger();
+    EXPECT_LT(clock.elapsed(), 5000); // not the 60 s of six delays
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(QuitRequested);
+
+    // A fit scan quit in its first pump changes nothing and plays nothing.
+    ResetRenderGlobals();
+    form->show();
+    SetDrawing(StrokeRecords(Square));
+    counting.onWait = nullptr;
+    counting.pumps = 0;
+    counting.onPump = esc;
+    const TViewParams before = LiveView;
+    form->ButtonFitToScreen->click();
+    EXPECT_EQ(counting.pumps, 1);
+    EXPECT_EQ(LiveView.Scale, before.Scale);
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(CountPixels(Canvas(), 0x000000), 0);
 }

@@ -150,6 +150,7 @@ protected:
             EXPECT_LE(storm_.maxDepth, QtHost::MaxNesting + 1);
             EXPECT_GE(VecImage.LastIndex, -1);
             EXPECT_LE(static_cast<std::size_t>(VecImage.LastIndex + 1), VecImage.Commands.size());
+            ExpectOneOrigin();
             ExpectRedrawShowsTheRecordsInForce();
         };
         storm_.onPump = post;
@@ -167,8 +168,10 @@ protected:
     // The storm from one seed, on a drawing opened from the menu.
     void Storm(unsigned seed) {
         rng_.seed(seed);
-        WriteDrawing(Wander(BigRecords, seed), "big.vlgf");
-        WriteDrawing(Wander(SmallRecords, seed + 1), "small.vlgf");
+        big_ = Wander(BigRecords, seed);
+        small_ = Wander(SmallRecords, seed + 1);
+        WriteDrawing(big_, "big.vlgf");
+        WriteDrawing(small_, "small.vlgf");
         Run(
             [&] {
                 dialogs.OpenAnswers.push_back(Path("big.vlgf"));
@@ -183,6 +186,27 @@ protected:
         form->MMOpen->trigger();
         EXPECT_EQ(VecImage.LastIndex, BigRecords - 1);
         ExpectRedrawShowsTheRecordsInForce();
+    }
+
+    // The drawing holds records of one origin: a file (then the user's
+    // actions, which may have undone and cut off part of it), or the user's
+    // actions alone; never a file's records after the user's, as a load
+    // that took a new drawing for its own would splice them.
+    void ExpectOneOrigin() {
+        const std::vector<TDrawCommand>& records = VecImage.Commands;
+        const auto at = [&](std::size_t offset, const std::vector<TDrawCommand>& file,
+                            std::size_t count) {
+            return records.size() >= offset + count &&
+                   std::memcmp(records.data() + offset, file.data(), count * 6) == 0;
+        };
+        for (const std::vector<TDrawCommand>* file : {&big_, &small_}) {
+            if (file->empty()) {
+                continue;
+            }
+            for (std::size_t offset = 256; offset + 256 <= records.size(); offset += 256) {
+                ASSERT_FALSE(at(offset, *file, 256)) << "a file's records after " << offset;
+            }
+        }
     }
 
     // A fresh "Перерисовать" against the records in force played onto a
@@ -230,6 +254,7 @@ protected:
     FakeHost storm_{host};
     std::mt19937 rng_;
     int performed_ = 0;
+    std::vector<TDrawCommand> big_, small_; // the files' records
 };
 
 // Each playback started inside the pump of the one before: without a limit
