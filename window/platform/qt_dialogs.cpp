@@ -5,6 +5,7 @@
 
 #include "engine/io/error.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -86,6 +87,23 @@ std::unique_ptr<QMessageBox> MakeBox(QWidget* parent, TBoxKind kind, const std::
     auto box = std::make_unique<QMessageBox>(look.icon, QString::fromUtf8(look.title),
                                              FromUtf8(text), look.buttons, parent);
     box->setDefaultButton(look.defaultButton);
+    // The boxes' buttons are the program's own: Qt's Russian translation,
+    // loaded for its file dialog, must not rename them.
+    for (QAbstractButton* button : box->buttons()) {
+        switch (box->standardButton(button)) {
+        case QMessageBox::Ok:
+            button->setText("OK");
+            break;
+        case QMessageBox::Yes:
+            button->setText("&Yes");
+            break;
+        case QMessageBox::Cancel:
+            button->setText("Cancel");
+            break;
+        default:
+            break;
+        }
+    }
     // The box takes its size from its layout when shown: a strut across its
     // bottom row makes it as wide as the title bar needs, whatever the text.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
