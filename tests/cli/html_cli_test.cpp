@@ -47,7 +47,7 @@ TEST_F(HtmlCli, BadInputGivesOneLineAndLeavesNoFile) {
     } cases[] = {
         {{(dir / "missing.vlgf").string(), "kept.html"}, 1, "No such file or directory"},
         {{dir.string(), "kept.html"}, 1, "not a regular file"},
-        {{in, "missing/x.html"}, 1, "Cannot create file"},
+        {{in, "missing/x.html"}, 1, "cannot write"},
         {{in, "folder.html"}, 1, "Is a directory"},
         {{huge.string(), "kept.html"}, 1, "more than a page can carry"},
         {{in, "kept.html", "--size", "16384x8192"}, 2, "bad --size"},

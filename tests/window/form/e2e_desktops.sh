@@ -15,7 +15,7 @@ skip() {
 desktop=$1
 case "$desktop" in
 gnome) tools=(gnome-shell gjs) ;;
-kde) tools=(kwin_wayland spectacle python3) ;;
+kde) tools=(kwin_wayland spectacle /usr/bin/python3) ;;
 *) echo "usage: $0 gnome|kde VELLOGRAPH VELLOGRAPH_CLI" >&2; exit 2 ;;
 esac
 for tool in "${tools[@]}" dbus-daemon unshare convert Xwayland; do
@@ -37,7 +37,23 @@ cli=$(realpath "$3")
 here=$(dirname "$(realpath "$0")")
 mount --make-rprivate /
 taken=$(grep -o '@/tmp/.X11-unix/X[0-9]*' /proc/net/unix | sed 's/.*X//' | sort -u || true)
+# The sources, the build or the working folder may lie in the host's /tmp
+# (a clone made there): what of it they need is bound back in.
+host_tmp=$(mktemp -d /run/vellograph-e2e.XXXXXX)
+mount --bind /tmp "$host_tmp"
 mount -t tmpfs tmpfs /tmp
+for keep in "$app" "$cli" "$here" "$PWD"; do
+  case "$keep" in
+  /tmp/?*)
+    top=${keep#/tmp/}
+    top=${top%%/*}
+    if [ ! -e "/tmp/$top" ]; then
+      mkdir -p "/tmp/$top"
+      mount --bind "$host_tmp/$top" "/tmp/$top"
+    fi
+    ;;
+  esac
+done
 mkdir -m 1777 /tmp/.X11-unix
 for n in $taken; do echo 0 >"/tmp/.X$n-lock"; done
 work=$(mktemp -d)
@@ -89,7 +105,7 @@ else
   "$work/kwin_wayland" --virtual --width 1366 --height 768 --xwayland --socket wayland-e2e \
     >"$work/compositor.log" 2>&1 &
   pids+=($!)
-  driver=(python3 "$here/e2e_desktops_kwin.py")
+  driver=(/usr/bin/python3 "$here/e2e_desktops_kwin.py") # not a shim from PATH
   socket=wayland-e2e
 fi
 for _ in $(seq 1 200); do
