@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -101,11 +102,37 @@ std::vector<char*> Pointers(const std::vector<std::string>& words) {
     return out;
 }
 
+// 0 when the program can be run, or why not. posix_spawn tells a missing
+// program by its result only where the C library sees the exec fail; under
+// qemu-user, for one, the child just exits with 127. Looked up first, it is
+// reported the same way everywhere.
+int ProgramError(const std::string& program, bool searchPath) {
+    if (!searchPath || program.find('/') != std::string::npos) {
+        return ::access(program.c_str(), X_OK) == 0 ? 0 : errno;
+    }
+    const char* path = std::getenv("PATH"); // the one posix_spawnp searches
+    const std::string dirs = path ? path : "/bin:/usr/bin";
+    int error = ENOENT;
+    for (std::size_t from = 0; from <= dirs.size();) {
+        const std::size_t colon = std::min(dirs.find(':', from), dirs.size());
+        const std::string dir = colon == from ? "." : dirs.substr(from, colon - from);
+        if (::access((dir + "/" + program).c_str(), X_OK) == 0) {
+            return 0;
+        }
+        error = errno == EACCES ? EACCES : error;
+        from = colon + 1;
+    }
+    return error;
+}
+
 // Returns 0 or the errno. Every end the child does not get is closed on the
 // way out, whatever failed.
 int Spawn(const ChildOptions& o, pid_t& pid, UniqueFd& in, UniqueFd& err, UniqueFd& out) {
     if (o.argv.empty() || o.argv[0].empty()) {
         return ENOENT;
+    }
+    if (const int error = ProgramError(o.argv[0], o.searchPath)) {
+        return error;
     }
     Pipe input, errors, output, extra;
     int rc = o.feedInput ? MakePipe(input) : 0;
