@@ -45,6 +45,8 @@ public:
     // Runs once, inside the next message box, as a tick that arrives while
     // the box is open would.
     std::function<void()> duringNextMessage;
+    // Sees every message as it is shown.
+    std::function<void(const std::string&)> onMessage;
 
     // The same handler inside pumps and waits alike.
     void OnPumpOrWait(const std::function<void()>& handler) { onPump = onWait = handler; }
@@ -82,6 +84,9 @@ public:
     }
     void ShowMessage(const std::string& text) override {
         messages.push_back(text);
+        if (onMessage) {
+            onMessage(text);
+        }
         if (inner_) {
             inner_->ShowMessage(text);
         }

@@ -1,15 +1,21 @@
 // A re-entrancy storm: while a 200,000-record drawing plays, every pump of
 // the queue brings one more user action from a seeded generator, and the
-// program must come out of it whole.
+// program must come out of it whole. After every action a model of the files
+// checks what they hold, and every load what it read.
 #include "engine/format/drawing_snapshot.h"
+#include "engine/format/running.h"
 #include "tests/support/file_fixture.h"
 #include "window/form/guarded.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <random>
+#include <sys/stat.h>
 
 using namespace vellograph;
 
@@ -46,6 +52,161 @@ std::vector<TDrawCommand> Wander(int count, unsigned seed) {
     return records;
 }
 
+// What each file may hold, in the order the writes were chosen: its content
+// before the storm, then each save's drawing as it was when chosen (a save
+// chosen during a load: any whole content of the file read). A file holds
+// one of them and never goes back to one chosen before the one it held;
+// a load reads one whole, not older than the saves chosen before the load.
+class FileModel {
+public:
+    using Content = std::optional<std::size_t>; // a hash; none: no file
+
+    // A write of the drawing as it is now, or as the load now reading will
+    // leave it; one that may not write (an autosave tick) sets no bar for
+    // loads.
+    void SaveChosen(const std::string& name, const TAVecImage& drawing, bool writes = true) {
+        if (name.empty()) {
+            return;
+        }
+        TrackedFile& file = Track(name);
+        if (const TrackedFile* loading = FileLoading()) {
+            file.chosen.push_back({{}, loading->path});
+            return;
+        }
+        file.chosen.push_back({Hash(FileImage(drawing)), {}});
+        if (writes) {
+            file.mustLoad = file.chosen.size() - 1;
+        }
+    }
+    // A write already done (the screenshot) or a deletion: what it left.
+    void WriteChosen(const std::string& name, Content content) {
+        TrackedFile& file = Track(name);
+        file.chosen.push_back({content, {}});
+        file.mustLoad = file.chosen.size() - 1;
+    }
+    Content Now(const std::string& name) { return HashOf(Track(name).path); }
+    void LoadChosen(const std::string& name) {
+        TrackedFile& file = Track(name);
+        file.pendingLoad = std::min(file.pendingLoad, file.mustLoad);
+    }
+
+    // Every file holds a content chosen for it, none older than it held.
+    void Check() {
+        for (auto& [path, file] : files_) {
+            struct stat st {};
+            const bool exists = ::stat(path.c_str(), &st) == 0;
+            const auto seen = std::make_tuple(exists, st.st_ino, st.st_size,
+                                              st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+            if (file.checked && seen == file.seen) {
+                continue;
+            }
+            file.checked = true;
+            file.seen = seen;
+            const Content now = HashOf(path);
+            const auto held = Find(file, now, file.held);
+            if (!held) {
+                ADD_FAILURE() << path
+                              << (Find(file, now, 0) ? " went back to content chosen before what it held"
+                                                     : " holds what no write chose");
+                return;
+            }
+            file.held = *held;
+        }
+    }
+    // At "Загружено)": the drawing is a whole content of a file a load was
+    // chosen for, not older than the saves of it chosen before.
+    void Loaded(const TAVecImage& drawing) {
+        // A load fills a short last record, or the one record of a file of
+        // a header alone, with zero bytes.
+        std::string image = FileImage(drawing);
+        std::vector<Content> reads{Hash(image)};
+        for (int cut = 0; cut < 6 && !image.empty() && image.back() == 0; ++cut) {
+            image.pop_back();
+            reads.push_back(Hash(image));
+        }
+        bool older = false;
+        for (auto& [path, file] : files_) {
+            for (const Content read : reads) {
+                if (file.pendingLoad != NoLoad && Find(file, read, file.pendingLoad)) {
+                    file.pendingLoad = NoLoad;
+                    return;
+                }
+                older = older || Find(file, read, 0);
+            }
+        }
+        ADD_FAILURE() << (older ? "a load read a file older than the saves chosen before it"
+                                : "a load read what was never a whole file");
+    }
+
+private:
+    static constexpr std::size_t NoLoad = SIZE_MAX;
+    struct Written {
+        Content content;
+        std::string asLoaded; // a save chosen during the load of this file
+    };
+    struct TrackedFile {
+        std::string path;
+        std::vector<Written> chosen;
+        std::size_t held = 0;     // the content last seen
+        std::size_t mustLoad = 0; // the least a load chosen now must read
+        std::size_t pendingLoad = NoLoad;
+        bool checked = false;
+        std::tuple<bool, ino_t, off_t, time_t, long> seen;
+    };
+
+    static Content Hash(const std::string& bytes) { return std::hash<std::string>{}(bytes); }
+    static Content HashOf(const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? Hash(ReadFile(path)) : Content();
+    }
+    TrackedFile& Track(const std::string& name) {
+        const std::string path = std::filesystem::weakly_canonical(std::filesystem::absolute(name));
+        auto [at, added] = files_.try_emplace(path);
+        if (added) {
+            at->second.path = path;
+            at->second.chosen.push_back({HashOf(path), {}});
+        }
+        return at->second;
+    }
+    // The file of the load that now owns the drawing, the innermost.
+    const TrackedFile* FileLoading() const {
+        const auto& running = RunningOperations();
+        for (auto op = running.rbegin(); op != running.rend(); ++op) {
+            if ((*op)->Kind == TOperationKind::Load && (*op)->OwnsDrawing()) {
+                for (const auto& [path, file] : files_) {
+                    // By name: the file may have been replaced since.
+                    const TFileIdentity named = IdentifyFile(path);
+                    if (named.FolderInode == (*op)->File.FolderInode &&
+                        named.Name == (*op)->File.Name) {
+                        return &file;
+                    }
+                }
+                ADD_FAILURE() << "a load of a file the storm never named";
+            }
+        }
+        return nullptr;
+    }
+    // The first content from `from` on that the file may hold as `content`.
+    std::optional<std::size_t> Find(const TrackedFile& file, Content content,
+                                    std::size_t from) const {
+        for (std::size_t i = from; i < file.chosen.size(); ++i) {
+            const Written& w = file.chosen[i];
+            if (w.asLoaded.empty() ? w.content == content
+                                   : std::any_of(files_.at(w.asLoaded).chosen.begin(),
+                                                 files_.at(w.asLoaded).chosen.end(),
+                                                 [&](const Written& read) {
+                                                     return read.asLoaded.empty() &&
+                                                            read.content == content;
+                                                 })) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::map<std::string, TrackedFile> files_;
+};
+
 enum class Action {
     Segment,
     Undo,
@@ -58,6 +219,12 @@ enum class Action {
     AutosaveTick,
     Fit,
     Open,
+    Save,
+    SaveAs,
+    TempSave,
+    LoadTemp,
+    ClearTemp,
+    Screenshot,
     Count
 };
 
@@ -65,6 +232,11 @@ class StormTest : public FileTest {
 protected:
     void Perform(Action action, unsigned arg) {
         ++performed_;
+        while (dialogs.ConfirmAnswers.size() < 4) {
+            dialogs.ConfirmAnswers.push_back(true); // overwrite, delete: Yes
+        }
+        static const char* const saveNames[] = {"small.vlgf", "other.vlgf", "tempSaved.vlgf.tmp"};
+        const std::string saveName = Path(saveNames[arg % 3]);
         switch (action) {
         case Action::Segment: {
             const QPoint to(static_cast<int>(arg % 780), static_cast<int>(arg / 780 % 580));
@@ -109,16 +281,49 @@ protected:
             if (arg % 2) {
                 form->AutosaveTicks = TMainForm::AutosavePeriod - 1; // this tick writes
             }
+            if (form->AutosaveTicks + 1 >= TMainForm::AutosavePeriod) {
+                files_.SaveChosen(TMainForm::TempFileName, VecImage, false);
+            }
             RunGuarded(dialogs, [this] { form->Timer1Timer(); });
             break;
         case Action::Fit:
             form->ButtonFitToScreen->click();
             break;
         case Action::Open: {
-            static const char* const names[] = {"small.vlgf", "small.vlgf", "big.vlgf",
+            static const char* const names[] = {"small.vlgf", "tempSaved.vlgf.tmp", "big.vlgf",
                                                 "missing.vlgf"};
             dialogs.OpenAnswers.push_back(Path(names[arg % 4]));
+            files_.LoadChosen(Path(names[arg % 4]));
             form->MMOpen->trigger();
+            break;
+        }
+        case Action::Save:
+            files_.SaveChosen(form->OpenDialog1.FileName, VecImage);
+            form->MMSave->trigger();
+            break;
+        case Action::SaveAs:
+            dialogs.SaveAnswers.push_back(saveName);
+            files_.SaveChosen(saveName, VecImage);
+            form->MMSaveAs->trigger();
+            break;
+        case Action::TempSave:
+            files_.SaveChosen(TMainForm::TempFileName, VecImage);
+            form->MMTempSave->trigger();
+            break;
+        case Action::LoadTemp:
+            files_.LoadChosen(TMainForm::TempFileName);
+            form->MMLoadTemp->trigger();
+            break;
+        case Action::ClearTemp:
+            files_.WriteChosen(TMainForm::TempFileName, std::nullopt);
+            form->MMClearTemp->trigger();
+            break;
+        case Action::Screenshot: {
+            const std::string name = Path("other.vlgf"); // a file no load reads
+            (void)arg;
+            dialogs.SaveAnswers.push_back(name);
+            form->MMSaveScreenAs->trigger();
+            files_.WriteChosen(name, files_.Now(name));
             break;
         }
         case Action::Count:
@@ -138,7 +343,12 @@ protected:
                 const Action action = next();
                 const unsigned arg = rng_();
                 QMetaObject::invokeMethod(
-                    form.get(), [this, action, arg] { Perform(action, arg); },
+                    form.get(),
+                    [this, action, arg] {
+                        Perform(action, arg);
+                        files_.Check();
+                        ExpectOneOrigin();
+                    },
                     Qt::QueuedConnection);
             }
         };
@@ -154,6 +364,11 @@ protected:
             ExpectRedrawShowsTheRecordsInForce();
         };
         storm_.onPump = post;
+        storm_.onMessage = [this](const std::string& text) {
+            if (text == MsgLoaded) {
+                files_.Loaded(VecImage);
+            }
+        };
         start();
         settleAndCheck("once the first playback returned");
         // When every playback ended early, the main loop's own pumps bring
@@ -166,23 +381,26 @@ protected:
     }
 
     // The storm from one seed, on a drawing opened from the menu.
-    void Storm(unsigned seed) {
+    void Storm(unsigned seed, int events = EventsPerRun) {
         rng_.seed(seed);
         big_ = Wander(BigRecords, seed);
         small_ = Wander(SmallRecords, seed + 1);
         WriteDrawing(big_, "big.vlgf");
         WriteDrawing(small_, "small.vlgf");
+        WriteDrawing(big_, "whole.vlgf"); // what saves leave alone
+        form->Timer1->setInterval(24 * 3600 * 1000); // the storm's own ticks only
         Run(
             [&] {
                 dialogs.OpenAnswers.push_back(Path("big.vlgf"));
+                files_.LoadChosen(Path("big.vlgf"));
                 form->MMOpen->trigger();
             },
-            [&] { return Pick(); }, EventsPerRun);
+            [&] { return Pick(); }, events);
         std::printf("seed %u: pumps nested %d deep, %d records in force\n", seed, storm_.maxDepth,
                     VecImage.LastIndex + 1);
         // And the window still opens and plays a big drawing whole.
         form->MMToEnd->trigger();
-        dialogs.OpenAnswers.push_back(Path("big.vlgf"));
+        dialogs.OpenAnswers.push_back(Path("whole.vlgf"));
         form->MMOpen->trigger();
         EXPECT_EQ(VecImage.LastIndex, BigRecords - 1);
         ExpectRedrawShowsTheRecordsInForce();
@@ -243,8 +461,9 @@ protected:
     // Strokes most often, as users draw more than they do anything else;
     // a new drawing seldom, or most storms would end on an empty one.
     Action Pick() {
-        static const std::discrete_distribution<int> weights{{30, 8, 8, 8, 5, 8, 2, 3, 8, 5, 5}};
-        static_assert(static_cast<int>(Action::Count) == 11);
+        static const std::discrete_distribution<int> weights{
+            {30, 8, 8, 8, 5, 8, 2, 3, 8, 5, 5, 2, 2, 2, 1, 1, 1}};
+        static_assert(static_cast<int>(Action::Count) == 17);
         auto pick = weights;
         return static_cast<Action>(pick(rng_));
     }
@@ -255,6 +474,7 @@ protected:
     std::mt19937 rng_;
     int performed_ = 0;
     std::vector<TDrawCommand> big_, small_; // the files' records
+    FileModel files_;
 };
 
 // Each playback started inside the pump of the one before: without a limit
@@ -275,6 +495,17 @@ TEST_F(StormTest, Seed2) {
 }
 TEST_F(StormTest, Seed3) {
     Storm(3);
+}
+// A longer storm by hand: VELLOGRAPH_STORM_SEED, and VELLOGRAPH_STORM_EVENTS
+// (100,000 unless given).
+TEST_F(StormTest, SeedFromTheEnvironment) {
+    const char* seed = std::getenv("VELLOGRAPH_STORM_SEED");
+    const char* events = std::getenv("VELLOGRAPH_STORM_EVENTS");
+    if (!seed) {
+        GTEST_SKIP() << "no VELLOGRAPH_STORM_SEED";
+    }
+    Storm(static_cast<unsigned>(std::strtoul(seed, nullptr, 10)),
+          events ? std::atoi(events) : 100000);
 }
 
 } // namespace
