@@ -13,9 +13,32 @@ std::vector<TRunningOperation*>& Table() {
     return table;
 }
 
+std::uint64_t& LastWriteNumber() {
+    static std::uint64_t number = 0;
+    return number;
+}
+
+// The latest write that replaced each file, by folder and name.
+struct TReplacement {
+    TFileIdentity File;
+    std::uint64_t WriteNumber = 0;
+};
+std::vector<TReplacement>& Replacements() {
+    static std::vector<TReplacement> replacements;
+    return replacements;
+}
+
+bool SameName(const TFileIdentity& a, const TFileIdentity& b) {
+    return a.HasFolder && b.HasFolder && a.FolderDevice == b.FolderDevice &&
+           a.FolderInode == b.FolderInode && a.Name == b.Name;
+}
+
 } // namespace
 
 TRunning::TRunning(TRunningOperation operation) : operation_(std::move(operation)) {
+    if (operation_.Kind == TOperationKind::Save) {
+        operation_.WriteNumber = WriteChosen();
+    }
     Table().push_back(&operation_);
 }
 
@@ -39,6 +62,15 @@ bool SaveOfFileRunning(const TFileIdentity& file) {
 }
 
 void FileReplaced(const TFileIdentity& file, std::int32_t size, const TRunningOperation* by) {
+    // A write done at once is chosen as it is done.
+    const std::uint64_t number = by ? by->WriteNumber : WriteChosen();
+    const auto known = std::find_if(Replacements().begin(), Replacements().end(),
+                                    [&](const TReplacement& r) { return SameName(r.File, file); });
+    if (known == Replacements().end()) {
+        Replacements().push_back({file, number});
+    } else {
+        known->WriteNumber = std::max(known->WriteNumber, number);
+    }
     for (TRunningOperation* op : Table()) {
         if (op != by && op->Kind == TOperationKind::Save && op->File.Same(file)) {
             op->SupersededBySize = size;
@@ -53,6 +85,16 @@ bool LoadInProgress() {
     return std::any_of(Table().begin(), Table().end(), [](const TRunningOperation* op) {
         return op->Kind == TOperationKind::Load && op->OwnsDrawing();
     });
+}
+
+std::uint64_t WriteChosen() {
+    return ++LastWriteNumber();
+}
+
+std::uint64_t LatestWriteOf(const TFileIdentity& file) {
+    const auto known = std::find_if(Replacements().begin(), Replacements().end(),
+                                    [&](const TReplacement& r) { return SameName(r.File, file); });
+    return known == Replacements().end() ? 0 : known->WriteNumber;
 }
 
 } // namespace vellograph

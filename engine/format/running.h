@@ -29,6 +29,9 @@ struct TRunningOperation {
     // Save: set once a write chosen later replaced the same file first,
     // with the size it left there; this save's older content is dropped.
     std::optional<std::int32_t> SupersededBySize;
+    // Save: its place among the writes in the order they were chosen
+    // (WriteChosen), given when it is registered.
+    std::uint64_t WriteNumber = 0;
 
     bool OwnsDrawing() const {
         return Drawing && Drawing->Generation == Generation && Drawing->Changes == Changes;
@@ -65,5 +68,11 @@ bool SaveOfFileRunning(const TFileIdentity& file);
 // A writer replaced the file with newer content (size bytes): saves of it
 // still running, other than `by`, leave it as it now is.
 void FileReplaced(const TFileIdentity& file, std::int32_t size, const TRunningOperation* by);
+// Numbers the writes of files in the order they are chosen, from 1; a
+// command that waits takes one, so that it can tell a write chosen later.
+std::uint64_t WriteChosen();
+// The number of the write chosen last of those that replaced the file (by
+// its folder and name, whatever inode it now has); 0 when none did.
+std::uint64_t LatestWriteOf(const TFileIdentity& file);
 
 } // namespace vellograph

@@ -51,7 +51,13 @@ void TMainForm::MMClearTempClick() {
     if (!dialogs_.Confirm(MsgDeleteTemp)) {
         return;
     }
-    AfterSavesOf(&TMainForm::MMClearTempClick, TempFileName, [this] {
+    // A write of the file chosen after this, which lands while this waits
+    // for the save before it, is kept: the later choice wins.
+    const std::uint64_t chosen = WriteChosen();
+    AfterSavesOf(&TMainForm::MMClearTempClick, TempFileName, [this, chosen] {
+        if (LatestWriteOf(IdentifyFile(TempFileName)) > chosen) {
+            return;
+        }
         if (FileExists(TempFileName)) {
             (void)::unlink(TempFileName); // a failed deletion goes unreported
         } else {

@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
+#include <sys/stat.h>
 
 namespace vellograph {
 
@@ -69,13 +71,19 @@ TMainForm::HeldLoad TMainForm::LoadHoldingBack(const std::string& fileName) {
 }
 
 bool TMainForm::RunHeldSaves(const std::vector<TChosenSave>& saves) {
+    // Every one writes the drawing as the load left it, also when a handler
+    // run by an earlier one's pumps changed or replaced it since.
+    std::optional<TAVecImage> loaded;
+    if (saves.size() > 1) {
+        loaded = VecImage;
+    }
     bool timerOn = false;
     for (const TChosenSave& save : saves) {
         if (QuitRequested) {
             return timerOn;
         }
         timerOn = timerOn || (save.EnablesTimer1 && VecImage.Generation == save.Generation);
-        RunGuarded(dialogs_, [&] { RunChosenSave(save); }); // one failing stops no other
+        RunGuarded(dialogs_, [&] { RunChosenSave(save, loaded ? *loaded : VecImage); }); // one failing stops no other
     }
     return timerOn;
 }
@@ -83,6 +91,7 @@ bool TMainForm::RunHeldSaves(const std::vector<TChosenSave>& saves) {
 void TMainForm::WriteDrawing(Command command, TChosenSave save) {
     save.File = IdentifyFile(save.FileName);
     save.Generation = VecImage.Generation;
+    save.WriteNumber = WriteChosen();
     // The load that reads is the innermost one begun here: those outside it
     // had their drawing replaced by the command that began it, and one that
     // failed inside it has returned already.
@@ -95,18 +104,29 @@ void TMainForm::WriteDrawing(Command command, TChosenSave save) {
     RunChosenSave(save);
 }
 
-void TMainForm::RunChosenSave(const TChosenSave& save) {
+void TMainForm::RunChosenSave(const TChosenSave& save, const TAVecImage& drawing) {
     if (save.IsAutosave) {
         autosaveWaiting_ = false;
     }
-    if (VecImage.Generation != save.Generation) {
+    if (drawing.Generation != save.Generation) {
         if (!save.IsAutosave) {
             dialogs_.ShowMessage(MsgNotSaved);
         }
         return;
     }
+    // A write of the file chosen later and done first stays, as when it
+    // lands while a save runs; this one counts as done, with its size.
+    if (LatestWriteOf(save.File) > save.WriteNumber) {
+        struct stat st {};
+        if (save.Written) {
+            save.Written(::stat(save.FileName.c_str(), &st) == 0
+                             ? static_cast<std::int32_t>(std::min<off_t>(st.st_size, INT32_MAX))
+                             : 0);
+        }
+        return;
+    }
     std::int32_t size = 0; // SaveDrawing leaves it alone when it fails
-    SaveDrawing(save.FileName, save.File, VecImage, size);
+    SaveDrawing(save.FileName, save.File, drawing, size);
     if (save.Written) {
         save.Written(size);
     }

@@ -261,13 +261,14 @@ private:
         bool IsAutosave = false;    // a drop says nothing
         bool EnablesTimer1 = false; // "Сохранить", "Сохранить как..."
         std::function<void(std::int32_t size)> Written; // after the write, failed or not
+        std::uint64_t WriteNumber = 0; // its place among the writes chosen
     };
     // Writes the drawing now; while a load reads and the command's policy
     // is Wait, once the load has read the whole file (load_guard.cpp).
     void WriteDrawing(Command command, TChosenSave save);
     // The write itself, or "Не сохранено" when the drawing is no longer the
     // one the save was chosen for.
-    void RunChosenSave(const TChosenSave& save);
+    void RunChosenSave(const TChosenSave& save, const TAVecImage& drawing = VecImage);
     // Runs rest now; while a save still writes the file and the command's
     // policy is Wait, once no save does.
     void AfterSavesOf(Command command, const std::string& fileName, std::function<void()> rest);
