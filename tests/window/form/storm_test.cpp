@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <sys/stat.h>
 
 using namespace vellograph;
@@ -23,7 +24,7 @@ namespace {
 
 constexpr int BigRecords = 200000;
 constexpr int SmallRecords = 3000;
-constexpr int EventsPerRun = 10000;
+constexpr int EventsPerRun = 5000;
 
 // Strokes wandering over the surface, with pen colour and width changes;
 // never the clearing border colour, which would keep "Перерисовать" from
@@ -87,7 +88,7 @@ public:
     Content Now(const std::string& name) { return HashOf(Track(name).path); }
     void LoadChosen(const std::string& name) {
         TrackedFile& file = Track(name);
-        file.pendingLoad = std::min(file.pendingLoad, file.mustLoad);
+        file.pendingLoads.push_back(file.mustLoad);
     }
 
     // Every file holds a content chosen for it, none older than it held.
@@ -125,12 +126,20 @@ public:
             reads.push_back(Hash(image));
         }
         bool older = false;
+        // Of the loads chosen, the one with the newest bar the read meets;
+        // those that ended otherwise stay, only ever letting more pass.
         for (auto& [path, file] : files_) {
-            for (const Content read : reads) {
-                if (file.pendingLoad != NoLoad && Find(file, read, file.pendingLoad)) {
-                    file.pendingLoad = NoLoad;
-                    return;
+            std::vector<std::size_t>& pending = file.pendingLoads;
+            std::sort(pending.begin(), pending.end());
+            for (auto bar = pending.rbegin(); bar != pending.rend(); ++bar) {
+                for (const Content read : reads) {
+                    if (Find(file, read, *bar)) {
+                        pending.erase(std::next(bar).base());
+                        return;
+                    }
                 }
+            }
+            for (const Content read : reads) {
                 older = older || Find(file, read, 0);
             }
         }
@@ -139,7 +148,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t NoLoad = SIZE_MAX;
     struct Written {
         Content content;
         std::string asLoaded; // a save chosen during the load of this file
@@ -149,7 +157,7 @@ private:
         std::vector<Written> chosen;
         std::size_t held = 0;     // the content last seen
         std::size_t mustLoad = 0; // the least a load chosen now must read
-        std::size_t pendingLoad = NoLoad;
+        std::vector<std::size_t> pendingLoads; // their mustLoad when chosen
         bool checked = false;
         std::tuple<bool, ino_t, off_t, time_t, long> seen;
     };
@@ -270,7 +278,11 @@ protected:
             form->MMNewFile->trigger();
             break;
         case Action::Fill: {
-            // No command records fills: placed as AddCommand places records.
+            // No command records fills: placed as AddCommand places records,
+            // and held back as recording is.
+            if (LoadInProgress()) {
+                break;
+            }
             ChangeRecords(VecImage, VecImage.LastIndex + 1);
             VecImage.Commands.resize(static_cast<std::size_t>(VecImage.LastIndex + 1));
             VecImage.Commands.push_back(MakeColorRecord(CmdFill, 0xF0F0F0 - (arg % 4) * 0x101010));
@@ -292,8 +304,16 @@ protected:
         case Action::Open: {
             static const char* const names[] = {"small.vlgf", "tempSaved.vlgf.tmp", "big.vlgf",
                                                 "missing.vlgf"};
-            dialogs.OpenAnswers.push_back(Path(names[arg % 4]));
-            files_.LoadChosen(Path(names[arg % 4]));
+            const std::string name = Path(names[arg % 4]);
+            // Saves under the current name shrink the big drawing; put back
+            // as a user's copy would be, where no write of the program runs.
+            if (arg % 4 == 2 && RunningOperations().empty()) {
+                WriteDrawing(big_, "big.vlgf.new");
+                ASSERT_EQ(std::rename(Path("big.vlgf.new").c_str(), name.c_str()), 0);
+                files_.WriteChosen(name, files_.Now(name));
+            }
+            dialogs.OpenAnswers.push_back(name);
+            files_.LoadChosen(name);
             form->MMOpen->trigger();
             break;
         }
@@ -334,11 +354,27 @@ protected:
     // Plays `start` with every pump posting the action that `next` picks,
     // until `events` were posted; the main loop's own pumps post the rest
     // when the playbacks end first. Returns when all were handled.
-    void Run(const std::function<void()>& start, const std::function<Action()>& next, int events) {
+    // With `sparse`, one pump in 32 posts while a load reads and one in 4
+    // while a drawing plays, so that big drawings come to be read whole and
+    // stay long enough to be saved, and each pump of a save posts two.
+    void Run(const std::function<void()>& start, const std::function<Action()>& next, int events,
+             bool sparse = false) {
         const ScopedHost stormInstalled(storm_);
         int posted = 0;
+        const auto toPost = [&]() -> int {
+            if (!sparse) {
+                return 1;
+            }
+            if (LoadInProgress()) {
+                return rng_() % 32 == 0;
+            }
+            if (IsRunning(TOperationKind::Save)) {
+                return 2; // a save pumps only a few times
+            }
+            return IsRunning(TOperationKind::Playback) ? rng_() % 4 == 0 : 1;
+        };
         const auto post = [&] {
-            if (posted < events) {
+            for (int n = toPost(); n > 0 && posted < events; --n) {
                 ++posted;
                 const Action action = next();
                 const unsigned arg = rng_();
@@ -367,6 +403,7 @@ protected:
         storm_.onMessage = [this](const std::string& text) {
             if (text == MsgLoaded) {
                 files_.Loaded(VecImage);
+                readWhole_.insert(VecImage.Generation);
             }
         };
         start();
@@ -395,7 +432,7 @@ protected:
                 files_.LoadChosen(Path("big.vlgf"));
                 form->MMOpen->trigger();
             },
-            [&] { return Pick(); }, events);
+            [&] { return Pick(); }, events, true);
         std::printf("seed %u: pumps nested %d deep, %d records in force\n", seed, storm_.maxDepth,
                     VecImage.LastIndex + 1);
         // And the window still opens and plays a big drawing whole.
@@ -411,6 +448,17 @@ protected:
     // actions alone; never a file's records after the user's, as a load
     // that took a new drawing for its own would splice them.
     void ExpectOneOrigin() {
+        // A drawing a load began and did not read whole holds nothing once
+        // the load is over: a change would have kept part of a file.
+        for (const TRunningOperation* op : RunningOperations()) {
+            if (op->Kind == TOperationKind::Load) {
+                loadedInto_.insert(op->Generation);
+            }
+        }
+        if (!LoadInProgress() && loadedInto_.count(VecImage.Generation) &&
+            !readWhole_.count(VecImage.Generation)) {
+            ASSERT_TRUE(VecImage.Commands.empty()) << "a part of a file with the user's records";
+        }
         const std::vector<TDrawCommand>& records = VecImage.Commands;
         const auto at = [&](std::size_t offset, const std::vector<TDrawCommand>& file,
                             std::size_t count) {
@@ -462,7 +510,7 @@ protected:
     // a new drawing seldom, or most storms would end on an empty one.
     Action Pick() {
         static const std::discrete_distribution<int> weights{
-            {30, 8, 8, 8, 5, 8, 2, 3, 8, 5, 5, 2, 2, 2, 1, 1, 1}};
+            {30, 8, 8, 8, 5, 8, 1, 3, 8, 5, 3, 4, 4, 4, 2, 1, 2}};
         static_assert(static_cast<int>(Action::Count) == 17);
         auto pick = weights;
         return static_cast<Action>(pick(rng_));
@@ -475,6 +523,7 @@ protected:
     int performed_ = 0;
     std::vector<TDrawCommand> big_, small_; // the files' records
     FileModel files_;
+    std::set<std::uint64_t> loadedInto_, readWhole_; // generations
 };
 
 // Each playback started inside the pump of the one before: without a limit
