@@ -18,6 +18,11 @@
 #                            before its folder goes); its variables are read
 #                            then, not when it is given
 #   e2e_fail MESSAGE...      "FAILED: MESSAGE" on standard error, exit 1
+#   e2e_windows_named TITLE  the visible windows titled exactly so, other than $main
+#   e2e_wait_for TITLE       waits for such a window and prints its id
+#   e2e_close_box ID [KEY]   presses KEY (Return) in the box until it closes
+#   e2e_menu N               the popup menu at (400, 300), keyboard only: N
+#                            enabled items down, then Return
 #   e2e_no_leak_checks       under the sanitizers, leaks are not counted in
 #                            this run (for libraries that keep memory until
 #                            exit where no suppression can name them); every
@@ -80,4 +85,38 @@ e2e_workdir() {
 
 e2e_no_leak_checks() {
   export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+}
+
+e2e_windows_named() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${main:-}" || true
+}
+
+e2e_wait_for() {
+  local id
+  for _ in $(seq 1 120); do
+    id=$(e2e_windows_named "$1" | head -n 1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return
+    fi
+    sleep 0.25
+  done
+  e2e_fail "no window titled '$1'"
+}
+
+# A key can come before the box has the focus.
+e2e_close_box() {
+  for _ in $(seq 1 40); do
+    xdotool windowfocus --sync "$1" key "${2:-Return}" 2>/dev/null || true
+    sleep 0.2
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+  done
+  [ -z "${E2E_SHOT:-}" ] || import -window root "$E2E_SHOT"
+  e2e_fail "the box $1 did not close"
+}
+
+e2e_menu() {
+  xdotool mousemove 400 300 sleep 0.1 click 3 sleep 0.3
+  for _ in $(seq 1 "$1"); do xdotool key Down; done
+  xdotool key Return
 }

@@ -23,20 +23,9 @@ env -u QT_QPA_PLATFORM "$app" &
 pid=$!
 e2e_at_exit 'kill "$pid" 2>/dev/null'
 fail() { e2e_fail "$@"; }
-# Windows named exactly so, visible, other than the main window.
-windows_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$main" || true; }
-wait_for() { # $1: title; prints the window's id
-  for _ in $(seq 1 120); do
-    local id
-    id=$(windows_named "$1" | head -n 1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return
-    fi
-    sleep 0.25
-  done
-  fail "no window titled '$1'"
-}
+windows_named() { e2e_windows_named "$@"; }
+wait_for() { e2e_wait_for "$@"; }
+close_box() { e2e_close_box "$@"; }
 # Both names the window system shows, exactly the given title.
 expect_title() { # $1: window, $2: title
   local props
@@ -46,23 +35,11 @@ expect_title() { # $1: window, $2: title
       fail "$prop of the window titled '$2' is not exactly that: $props"
   done
 }
-close_box() { # $1: window; a key can come before the box has the focus
-  for _ in $(seq 1 40); do
-    xdotool windowfocus --sync "$1" key "${2:-Return}" 2>/dev/null || true
-    sleep 0.2
-    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
-  done
-  fail "the box $1 did not close"
-}
 # The popup menu, keyboard only, counting the enabled items top down: 7 is
 # "Загрузка сохранки" before a drawing is loaded; then the drawing items
 # come on, and 8 is "Сохранить как...", 10 "Промежуточное сохранение",
 # 16 "СТОП".
-menu() { # $1: how many items down
-  xdotool mousemove 400 300 sleep 0.1 click 3 sleep 0.3
-  for _ in $(seq 1 "$1"); do xdotool key Down; done
-  xdotool key Return
-}
+menu() { e2e_menu "$@"; }
 
 main=""
 main=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vellograph$' | head -n 1)
