@@ -156,8 +156,6 @@ do_ "key Shift" # the first key of a session only brings the keyboard focus
 await_box() {
   local box
   from=120 wide=1366
-  # Mutter puts it at the top-left corner, left of the notification.
-  [ "$desktop-$platform" = gnome-wayland ] && from=0 wide=420
   for _ in $(seq 1 40); do
     do_ "shot $work/shot.png"
     around=$(convert "$work/shot.png" -alpha off -depth 8 -format '%[hex:p{1300,700}]' info:)
@@ -205,16 +203,12 @@ for platform in wayland x11; do
   fi
   pid=$!
   pids+=("$pid")
-  # "Загружено)": wide enough for its title bar, and centred. Mutter places
-  # a Wayland toplevel by its own rule whatever its parent, unless it is
-  # marked a dialog, which Qt's Wayland client cannot do.
+  # "Загружено)": wide enough for its title bar, and centred.
   what="the start-up box"
   await_box
   [ "${width:-0}" -ge 280 ] || fail "the start-up box is ${width:-no} pixels wide"
   centre=$((left + width / 2))
-  if [ "$desktop-$platform" = gnome-wayland ]; then
-    echo "$desktop $platform: the box is ${width}x$height at ($left, $((top + from))), where Mutter puts it"
-  elif [ $((centre - 683)) -gt 16 ] || [ $((683 - centre)) -gt 16 ]; then
+  if [ $((centre - 683)) -gt 16 ] || [ $((683 - centre)) -gt 16 ]; then
     fail "the start-up box is centred at x $centre, not over the screen's middle 683"
   fi
   cp "$work/shot.png" "$work/$desktop-$platform-box.png"
