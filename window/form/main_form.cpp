@@ -301,7 +301,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    ImageScreen->setGeometry(rect());
+    // A window out of the full-screen state only while it is translucent
+    // keeps the surface of the whole screen, to come back to.
+    QSize surface = size();
+    if (const QScreen* shown = screen(); shown && fullScreenWhenOpaque_) {
+        surface = surface.expandedTo(shown->geometry().size());
+    }
+    ImageScreen->setGeometry(QRect(QPoint(), surface));
     LabelInform->move(0, height() - LabelDistanceFromBottom);
 }
 

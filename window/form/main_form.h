@@ -299,6 +299,7 @@ private:
     bool alphaBlend_ = false;
     std::uint8_t alphaBlendValue_ = 255;
     bool alphaPainted_ = false; // by the window's own alpha channel
+    bool fullScreenWhenOpaque_ = false; // left the full-screen state to be translucent
 
     bool autosaveInProgress_ = false;
     // An autosave is chosen and waits for a load to read the whole file.

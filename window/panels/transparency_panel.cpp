@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <utility>
+
 namespace vellograph {
 
 namespace {
@@ -65,6 +67,18 @@ void TMainForm::ShowAlpha(int level) {
     if (!alphaPainted_) {
         SetOpacityQuietly(*this, level / 255.0);
         return;
+    }
+    // Wayland's shell protocol has the compositor hide everything below a
+    // full-screen window that is not opaque (GNOME's and weston lay black
+    // there), so the desktop could never show through. While translucent the
+    // window leaves that state and keeps its size, the screen's, wherever the
+    // compositor puts it (GNOME: where it was, under the top bar); it covers
+    // the screen again once opaque.
+    if (level < OpaqueLevel && isFullScreen()) {
+        fullScreenWhenOpaque_ = true;
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    } else if (level == OpaqueLevel && std::exchange(fullScreenWhenOpaque_, false)) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
     }
     // The surface paints itself at the level; the few components above it,
     // with their controls, through an effect, as one picture each.

@@ -2,6 +2,7 @@
 #include "window/platform/qt_dialogs.h"
 
 #include "window/platform/path_bytes.h"
+#include "window/platform/wayland_dialog.h"
 
 #include "engine/io/error.h"
 
@@ -118,6 +119,9 @@ bool TQtDialogs::RunBox(TBoxKind kind, const std::string& text) {
         parent_ = std::exchange(showStartupParent_, nullptr)();
     }
     const std::unique_ptr<QMessageBox> box = MakeBox(parent_, kind, text);
+    if (parent_) {
+        ShowAsDialogOfParent(*box);
+    }
     return box->exec() == QMessageBox::Yes;
 }
 
