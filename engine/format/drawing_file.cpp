@@ -11,6 +11,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <limits>
+#include <memory>
 #include <sys/stat.h>
 #include <utility>
 
@@ -21,7 +22,7 @@ namespace {
 constexpr std::int64_t RecordSize = sizeof(TDrawCommand);
 constexpr std::int32_t PumpEvery = 256;
 // Records fetched per read: whole pump groups, 384 KiB, few enough to stay in
-// the cache until they become elements of the drawing.
+// the cache until they are appended to the drawing, and few reads.
 constexpr std::int32_t ChunkRecords = PumpEvery * 256;
 
 // Everything a load replaces, kept until the load is over so that a failure
@@ -107,32 +108,32 @@ fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size
 
 using Outcome = LoadOutcome;
 
-// Reads the records in chunks straight into the drawing's own storage, just
-// past its last element, and makes them elements one pump group at a time,
-// so that every pump sees LastIndex + 1 records in Commands and no second
-// copy of the file passes through memory: the insert copies each group onto
-// itself, in the cache. Load reserved room for every record, so the storage
-// stays where it is unless a handler run by a pump replaces or changes the
-// records, and that ends the load before the next insert (StillOurs).
+// Reads the records in chunks into a buffer that stays in the cache and
+// appends them to the drawing one pump group at a time, so that every pump
+// sees LastIndex + 1 records in Commands. Load reserved room for every
+// record, so appending never moves the storage; a handler run by a pump that
+// replaces or changes the records ends the load (StillOurs) before anything
+// more is appended.
 Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecImage& drawing,
                     LoadTransaction& load) {
     std::vector<TDrawCommand>& records = drawing.Commands;
+    const auto chunk =
+        std::make_unique_for_overwrite<TDrawCommand[]>(std::min(count, ChunkRecords));
     std::int32_t loaded = 0;
     while (loaded < count) {
         const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
         const std::int64_t want =
             std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
-        TDrawCommand* const ahead = records.data() + loaded;
         // A file that shrank under us is as unreadable as one with a read error.
-        if (fileio::ReadFull(fd, ahead, static_cast<std::size_t>(want)) != want) {
+        if (fileio::ReadFull(fd, chunk.get(), static_cast<std::size_t>(want)) != want) {
             return Outcome::Failed;
         }
         // A short last record keeps zero bytes where the file ended.
-        std::memset(reinterpret_cast<char*>(ahead) + want, 0,
+        std::memset(reinterpret_cast<char*>(chunk.get()) + want, 0,
                     static_cast<std::size_t>(inChunk * RecordSize - want));
         for (std::int32_t first = 0; first < inChunk;) {
             const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
-            records.insert(records.end(), ahead + first, ahead + first + group);
+            records.insert(records.end(), chunk.get() + first, chunk.get() + first + group);
             first += group;
             loaded += group;
             load.Published(loaded);
