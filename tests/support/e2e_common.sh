@@ -9,8 +9,9 @@
 #   e2e_skip REASON          exit 77 with "skipped: REASON"
 #   e2e_in_xvfb WxH [XVFB_OPTION...] -- "$@"
 #                            runs the script again, with the same arguments,
-#                            on a virtual X server with a WxHx24 screen; does
-#                            nothing when it runs there already
+#                            on a virtual X server with a WxHx24 screen that
+#                            does not reset between clients; does nothing
+#                            when it runs there already
 #   e2e_workdir              $work: a new folder only this user can enter,
 #                            removed at exit
 #   e2e_at_exit 'COMMAND'    runs COMMAND at exit, the last one given first
@@ -59,9 +60,12 @@ e2e_in_xvfb() {
     shift
   done
   [ "$#" -gt 0 ] && shift
-  # The variable marks the second run; arguments stay as they were.
+  # The variable marks the second run; arguments stay as they were. Without
+  # -noreset the server resets when its last client goes, and a program
+  # started next, while it does, cannot open the display.
   if [ -z "${E2E_IN_XVFB:-}" ]; then
-    E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 ${screen}x24 ${options[*]}" bash "$e2e_self" "$@"
+    E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 ${screen}x24 -noreset ${options[*]}" \
+      bash "$e2e_self" "$@"
   fi
 }
 
