@@ -30,5 +30,5 @@ if [ "$quick" = 1 ]; then
 fi
 run_suite 0
 run_suite 1
-./scripts/fuzz.sh "${VELLOGRAPH_FUZZ_SECONDS:-60}"
+./scripts/fuzz.sh "${VELLOGRAPH_FUZZ_SECONDS:-30}"
 ./scripts/cross-test.sh arm64
