@@ -33,6 +33,11 @@ bool SameName(const TFileIdentity& a, const TFileIdentity& b) {
            a.FolderInode == b.FolderInode && a.Name == b.Name;
 }
 
+std::vector<TReplacement>::iterator ReplacementOf(const TFileIdentity& file) {
+    return std::find_if(Replacements().begin(), Replacements().end(),
+                        [&](const TReplacement& r) { return SameName(r.File, file); });
+}
+
 } // namespace
 
 TRunning::TRunning(TRunningOperation operation) : operation_(std::move(operation)) {
@@ -64,8 +69,7 @@ bool SaveOfFileRunning(const TFileIdentity& file) {
 void FileReplaced(const TFileIdentity& file, std::int32_t size, const TRunningOperation* by) {
     // A write done at once is chosen as it is done.
     const std::uint64_t number = by ? by->WriteNumber : WriteChosen();
-    const auto known = std::find_if(Replacements().begin(), Replacements().end(),
-                                    [&](const TReplacement& r) { return SameName(r.File, file); });
+    const auto known = ReplacementOf(file);
     if (known == Replacements().end()) {
         Replacements().push_back({file, number});
     } else {
@@ -92,8 +96,7 @@ std::uint64_t WriteChosen() {
 }
 
 std::uint64_t LatestWriteOf(const TFileIdentity& file) {
-    const auto known = std::find_if(Replacements().begin(), Replacements().end(),
-                                    [&](const TReplacement& r) { return SameName(r.File, file); });
+    const auto known = ReplacementOf(file);
     return known == Replacements().end() ? 0 : known->WriteNumber;
 }
 
