@@ -36,7 +36,7 @@ struct TAVecImage {
     std::array<char, 97> Header{};
     // Header bytes obtained by the last load, less one, modulo 256.
     std::uint8_t HeaderLastIndex = 0;
-    std::vector<TDrawCommand> Commands;
+    TRecords Commands;
     // Index of the last valid record; -1 when none. Records beyond it are
     // undone ones that redo can bring back.
     std::int32_t LastIndex = -1;

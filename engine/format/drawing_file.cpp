@@ -11,7 +11,6 @@
 #include <exception>
 #include <fcntl.h>
 #include <limits>
-#include <memory>
 #include <sys/stat.h>
 #include <utility>
 
@@ -21,17 +20,16 @@ namespace {
 
 constexpr std::int64_t RecordSize = sizeof(TDrawCommand);
 constexpr std::int32_t PumpEvery = 256;
-// Records fetched per read: whole pump groups, 384 KiB, few enough to stay in
-// the cache until they are appended to the drawing, and few reads.
-constexpr std::int32_t ChunkRecords = PumpEvery * 256;
+// Records fetched per read: whole pump groups, 6 MiB. Few reads, and the
+// pumps that follow one still come every few milliseconds from a disk.
+constexpr std::int32_t ChunkRecords = PumpEvery * 4096;
 
 // Everything a load replaces, kept until the load is over so that a failure
 // puts the drawing back exactly as it was, identity and all: a load it
 // interrupted reads on, as the drawing is again the one that load owns.
 class LoadTransaction {
 public:
-    LoadTransaction(TAVecImage& drawing, std::vector<TDrawCommand>&& fresh,
-                    const std::string& fileName)
+    LoadTransaction(TAVecImage& drawing, TRecords&& fresh, const std::string& fileName)
         : drawing_(drawing), header_(drawing.Header), headerLastIndex_(drawing.HeaderLastIndex),
           lastIndex_(drawing.LastIndex), lastFillIndex_(drawing.LastFillIndex),
           generation_(drawing.Generation), changes_(drawing.Changes), running_(LoadOf(fileName)) {
@@ -81,7 +79,7 @@ private:
     TAVecImage& drawing_;
     std::array<char, 97> header_;
     std::uint8_t headerLastIndex_;
-    std::vector<TDrawCommand> commands_;
+    TRecords commands_;
     std::int32_t lastIndex_;
     std::int32_t lastFillIndex_;
     std::uint64_t generation_;
@@ -108,32 +106,32 @@ fileio::UniqueFd OpenRegularFile(const std::string& fileName, std::int64_t& size
 
 using Outcome = LoadOutcome;
 
-// Reads the records in chunks into a buffer that stays in the cache and
-// appends them to the drawing one pump group at a time, so that every pump
-// sees LastIndex + 1 records in Commands. Load reserved room for every
-// record, so appending never moves the storage; a handler run by a pump that
-// replaces or changes the records ends the load (StillOurs) before anything
-// more is appended.
+// Reads the records in chunks straight into the drawing's storage and hands
+// them out a pump group at a time, so that every pump sees LastIndex + 1
+// records in Commands. Load reserved room for every record, so the storage
+// never moves; a handler run by a pump that replaces or changes the records
+// ends the load (StillOurs) before anything more is added.
 Outcome ReadRecords(int fd, std::int64_t recordBytes, std::int32_t count, TAVecImage& drawing,
                     LoadTransaction& load) {
-    std::vector<TDrawCommand>& records = drawing.Commands;
-    const auto chunk =
-        std::make_unique_for_overwrite<TDrawCommand[]>(std::min(count, ChunkRecords));
+    TRecords& records = drawing.Commands;
     std::int32_t loaded = 0;
     while (loaded < count) {
         const std::int32_t inChunk = std::min(count - loaded, ChunkRecords);
         const std::int64_t want =
             std::min<std::int64_t>(recordBytes - loaded * RecordSize, inChunk * RecordSize);
+        AddRecordsKeepingBytes(records, static_cast<std::size_t>(inChunk));
+        char* const bytes = reinterpret_cast<char*>(records.data() + loaded);
         // A file that shrank under us is as unreadable as one with a read error.
-        if (fileio::ReadFull(fd, chunk.get(), static_cast<std::size_t>(want)) != want) {
+        if (fileio::ReadFull(fd, bytes, static_cast<std::size_t>(want)) != want) {
             return Outcome::Failed;
         }
         // A short last record keeps zero bytes where the file ended.
-        std::memset(reinterpret_cast<char*>(chunk.get()) + want, 0,
-                    static_cast<std::size_t>(inChunk * RecordSize - want));
+        std::memset(bytes + want, 0, static_cast<std::size_t>(inChunk * RecordSize - want));
+        // Back to the records published; the chunk's bytes stay in the storage.
+        records.resize(static_cast<std::size_t>(loaded));
         for (std::int32_t first = 0; first < inChunk;) {
             const std::int32_t group = std::min(inChunk - first, PumpEvery - loaded % PumpEvery);
-            records.insert(records.end(), chunk.get() + first, chunk.get() + first + group);
+            AddRecordsKeepingBytes(records, static_cast<std::size_t>(group));
             first += group;
             loaded += group;
             load.Published(loaded);
@@ -168,7 +166,7 @@ Outcome Load(const std::string& fileName, TAVecImage& drawing) {
         headerBytes) {
         return Outcome::Failed;
     }
-    std::vector<TDrawCommand> fresh;
+    TRecords fresh;
     try {
         fresh.reserve(static_cast<std::size_t>(count));
     } catch (const std::exception&) {

@@ -39,7 +39,7 @@ private:
     std::size_t read_ = 0;
     // Records keptFrom_..count_-1 come from kept_ instead of the drawing.
     std::size_t keptFrom_;
-    std::vector<TDrawCommand> kept_;
+    TRecords kept_;
     bool lost_ = false;
 };
 

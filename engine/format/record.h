@@ -2,7 +2,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <type_traits>
+#include <vector>
 
 namespace vellograph {
 
@@ -63,5 +69,67 @@ inline TColor RecordColor(const TDrawCommand& r) {
 TDrawCommand MakeNumberRecord(std::uint8_t letter, std::int32_t first, std::int32_t second);
 TDrawCommand MakeColorRecord(std::uint8_t letter, TColor color);
 TDrawCommand MakeEndMarker();
+
+// Passed where a record's value would go: a record added from it is the
+// bytes its storage already holds.
+struct TKeepBytes {
+    // For code that std::vector compiles but AddRecordsKeepingBytes never
+    // runs (assigning over records in the middle): as a value it is zero.
+    operator TDrawCommand() const { return {}; }
+};
+
+// std::allocator with one more way to add a record: from TKeepBytes, without
+// writing it. A load reads a chunk of the file straight into records it has
+// added, takes them back off the end and adds them again a pump group at a
+// time, so that every pump sees exactly the records read so far; zeroing or
+// copying them instead costs as much as reading them.
+template <class T> struct TRecordAllocator : std::allocator<T> {
+    TRecordAllocator() = default;
+    template <class U> TRecordAllocator(const TRecordAllocator<U>&) noexcept {}
+
+    // Begins a record's lifetime with the bytes that are there: copying the
+    // storage onto itself creates the object (as std::start_lifetime_as would).
+    template <class U> void construct(U* p, TKeepBytes) noexcept {
+        static_assert(std::is_trivially_copyable_v<U>);
+        std::memmove(static_cast<void*>(p), static_cast<const void*>(p), sizeof(U));
+    }
+    // Records taken off the end are not destroyed: their bytes stay theirs
+    // until the vector adds them again or the storage goes.
+    template <class U> void destroy(U*) noexcept {
+        static_assert(std::is_trivially_destructible_v<U>);
+    }
+};
+
+using TRecords = std::vector<TDrawCommand, TRecordAllocator<TDrawCommand>>;
+
+// Adds n records at the end that hold whatever bytes their storage does: past
+// the end of a vector that has room for them, the records it took off last.
+// Never moves the storage: the room must be reserved.
+inline void AddRecordsKeepingBytes(TRecords& records, std::size_t n) {
+    // n copies of "no value", as a forward range, so the vector adds them in one go.
+    struct KeepBytesRange {
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = TKeepBytes;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const TKeepBytes*;
+        using reference = const TKeepBytes&;
+        std::size_t left = 0;
+        reference operator*() const {
+            static constexpr TKeepBytes none{};
+            return none;
+        }
+        KeepBytesRange& operator++() {
+            --left;
+            return *this;
+        }
+        KeepBytesRange operator++(int) {
+            KeepBytesRange was = *this;
+            --left;
+            return was;
+        }
+        bool operator==(const KeepBytesRange&) const = default;
+    };
+    records.insert(records.end(), KeepBytesRange{n}, KeepBytesRange{0});
+}
 
 } // namespace vellograph

@@ -21,8 +21,8 @@ using namespace vellograph::test;
 namespace {
 
 // Freehand-like strokes with changes of colour and width, a fill and a delay.
-std::vector<TDrawCommand> Scribble(int strokes) {
-    std::vector<TDrawCommand> r;
+TRecords Scribble(int strokes) {
+    TRecords r;
     unsigned seed = 7;
     auto next = [&](int n) {
         return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16) % n;
@@ -66,8 +66,8 @@ bool SamePixels(const TCanvas& a, const TCanvas& b) {
 } // namespace
 
 TEST(ExportFrames, OneEveryNRecordsPlusTheFinishedPicture) {
-    const std::vector<TDrawCommand> many(130, Move(1, 1));
-    std::vector<TDrawCommand> ended(10, Line(2, 2));
+    const TRecords many(130, Move(1, 1));
+    TRecords ended(10, Line(2, 2));
     ended[4] = MakeEndMarker();
     const struct {
         TAVecImage drawing;
@@ -101,7 +101,7 @@ TEST(ExportFrames, EachFrameEqualsAPlaybackStoppedThere) {
 
 TEST(ExportFrames, CommandWritesNumberedPngsAndDropsLeftovers) {
     TempDir dir;
-    const std::vector<TDrawCommand> records = Scribble(4); // with a delay of 5 s
+    const TRecords records = Scribble(4); // with a delay of 5 s
     const int count = static_cast<int>(records.size());
     ASSERT_GT(count, 36);
     ASSERT_LE(count, 48); // four frames of 12 records
@@ -142,11 +142,11 @@ TEST(ExportFrames, CommandWritesNumberedPngsAndDropsLeftovers) {
 // Slides: the delays split the steps; the last slide is the finished picture.
 TEST(ExportSlides, OneSlidePerStepAsPicturesOrPdfPages) {
     TempDir dir;
-    const std::vector<TDrawCommand> steps = {
+    const TRecords steps = {
         Move(2, 2),  Line(40, 30), Delay(100),     Delay(5),    Color(0x0000FF),
         Line(60, 5), Delay(100),   Fill(0xCCFFCC), Move(1, 40), Line(30, 44)};
     const struct {
-        std::vector<TDrawCommand> records;
+        TRecords records;
         std::size_t slides;
     } cases[] = {{steps, 3},                              // a step of delays only is no slide
                  {{steps.begin(), steps.begin() + 7}, 2}, // a delay at the end adds none

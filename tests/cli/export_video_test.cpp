@@ -47,14 +47,14 @@ double LumaPsnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t pixels
 } // namespace
 
 TEST(ExportVideo, FramesFollowRecordsDelaysFillsAndTheHold) {
-    std::vector<TDrawCommand> lines(10, Line(1, 1)), ended = lines;
+    TRecords lines(10, Line(1, 1)), ended = lines;
     ended[2] = MakeEndMarker();
-    std::vector<TDrawCommand> paused = {Line(1, 1), Delay(1000), Line(1, 1),
+    TRecords paused = {Line(1, 1), Delay(1000), Line(1, 1),
                                         Line(1, 1), Line(1, 1),  Line(1, 1)};
-    const std::vector<TDrawCommand> fills(4, Fill(0xFFFFFF));
+    const TRecords fills(4, Fill(0xFFFFFF));
     using S = VideoTimeline::Stretch;
     const struct {
-        std::vector<TDrawCommand> records;
+        TRecords records;
         std::int32_t perFrame;
         int fps;
         std::int64_t hold;

@@ -36,7 +36,7 @@ protected:
 
     std::string subcommand = "render"; // what Run runs
 
-    fs::path WriteDrawing(const std::string& name, const std::vector<TDrawCommand>& records) {
+    fs::path WriteDrawing(const std::string& name, const TRecords& records) {
         const fs::path p = dir / name;
         WriteBytes(p, DrawingFile(records));
         return p;
@@ -69,7 +69,7 @@ protected:
 };
 
 // A black horizontal line and a red vertical one across it, 1 pixel wide.
-inline std::vector<TDrawCommand> Cross() {
+inline TRecords Cross() {
     return {Width(1), Move(2, 3), Line(8, 3), Color(0x0000FF), Move(5, 1), Line(5, 6)};
 }
 

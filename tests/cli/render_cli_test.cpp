@@ -65,7 +65,7 @@ TEST_F(RenderCli, ViewOptionsPlaceTheDrawing) {
 
 TEST_F(RenderCli, DelaysDoNotWaitAndPenStartsAtItsDefaults) {
     // No "c" or "p" record: black, width 2. Fills and long delays play at once.
-    std::vector<TDrawCommand> records{Fill(0x00FF00)};
+    TRecords records{Fill(0x00FF00)};
     records.insert(records.end(), 5, Delay(10000));
     records.push_back(Move(2, 5));
     records.push_back(Line(30, 5));

@@ -17,7 +17,7 @@ using namespace vellograph::test;
 namespace {
 
 // The outline of the box (x0, y0)-(x1, y1) with a pen of width 2.
-std::vector<TDrawCommand> Outline(int x0, int y0, int x1, int y1) {
+TRecords Outline(int x0, int y0, int x1, int y1) {
     return {Width(2), Move(x0, y0), Line(x1, y0), Line(x1, y1), Line(x0, y1), Line(x0, y0)};
 }
 
@@ -39,7 +39,7 @@ TEST(Thumbnail, FitsTheBoxIntoTheSquareCentred) {
     // Box 200 x 50 into pixels 0..100: scale min(100/200, 100/50) = 0.5, so
     // 100 x 25, moved down Trunc(75 / 2) = 37: rows 37 and 62.
     const struct {
-        std::vector<TDrawCommand> records;
+        TRecords records;
         int size, originX, originY;
         double scale;
     } cases[] = {
@@ -62,7 +62,7 @@ TEST(Thumbnail, FitsTheBoxIntoTheSquareCentred) {
 
 TEST(Thumbnail, WideTallPointAndEmptyPictures) {
     TempDir dir;
-    auto thumbnail = [&](const std::vector<TDrawCommand>& records, int size) {
+    auto thumbnail = [&](const TRecords& records, int size) {
         WriteBytes(dir.file("in.vlgf"), DrawingFile(records));
         MakeThumbnail(dir.file("in.vlgf"), dir.file("out.png"), size);
         const QImage im(QString::fromStdString(dir.file("out.png")));

@@ -15,7 +15,7 @@
 namespace vellograph::test {
 
 // A fill (10 ms), strokes in three colours, and a delay of one second.
-inline std::vector<TDrawCommand> Sketch() {
+inline TRecords Sketch() {
     return {Fill(0xCCFFCC),  Width(3),    Move(4, 4),   Line(56, 40),
             Color(0x0000FF), Move(4, 40), Line(60, 6),  Delay(1000),
             Color(0xFF0000), Move(30, 2), Line(30, 44), Line(10, 44)};

@@ -33,8 +33,8 @@ namespace vellograph {
 using test::FakeHost;
 
 // A stroke as records: "m" at the first point, "l" at the others.
-inline std::vector<TDrawCommand> StrokeRecords(const std::vector<TPoint>& points) {
-    std::vector<TDrawCommand> records;
+inline TRecords StrokeRecords(const std::vector<TPoint>& points) {
+    TRecords records;
     for (std::size_t i = 0; i < points.size(); ++i) {
         records.push_back(MakeNumberRecord(i == 0 ? CmdMove : CmdLine, points[i].x, points[i].y));
     }
@@ -100,7 +100,7 @@ protected:
     TCanvas& Canvas() { return form->ImageScreen->Canvas(); }
 
     // Writes a drawing file: the standard header, then the records.
-    std::string WriteDrawing(const std::vector<TDrawCommand>& records,
+    std::string WriteDrawing(const TRecords& records,
                              const std::string& name = "d.vlgf") {
         const std::string path = Path(name);
         std::ofstream out(path, std::ios::binary);
@@ -111,7 +111,7 @@ protected:
     }
 
     // Puts the records into the global drawing directly.
-    static void SetDrawing(const std::vector<TDrawCommand>& records) {
+    static void SetDrawing(const TRecords& records) {
         VecImage.Commands = records;
         VecImage.LastIndex = static_cast<std::int32_t>(records.size()) - 1;
     }

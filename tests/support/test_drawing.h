@@ -37,7 +37,7 @@ inline std::string PatternFile(std::int64_t count, const std::string& header = S
 }
 
 // A drawing file: the standard header, then the records.
-inline std::string DrawingFile(const std::vector<TDrawCommand>& records) {
+inline std::string DrawingFile(const TRecords& records) {
     return StandardHeaderText +
            std::string(reinterpret_cast<const char*>(records.data()), records.size() * 6);
 }

@@ -33,7 +33,7 @@ inline TDrawCommand Raw(std::uint8_t letter, std::uint8_t d1, std::uint8_t d2, s
 }
 
 // A drawing whose records are all in force.
-inline TAVecImage MakeDrawing(std::vector<TDrawCommand> records) {
+inline TAVecImage MakeDrawing(TRecords records) {
     TAVecImage d;
     d.Commands = std::move(records);
     d.LastIndex = static_cast<std::int32_t>(d.Commands.size()) - 1;
@@ -49,7 +49,7 @@ inline std::int32_t Untag(TColor color) {
     return static_cast<std::int32_t>(color) - 0x100;
 }
 inline TAVecImage TaggedDrawing(std::int32_t count) {
-    std::vector<TDrawCommand> records;
+    TRecords records;
     for (std::int32_t i = 0; i < count; ++i) {
         records.push_back(Color(Tag(i)));
     }

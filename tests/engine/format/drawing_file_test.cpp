@@ -105,7 +105,8 @@ TEST_F(DrawingFileTest, LoadPumpsEvery256RecordsWithAConsistentDrawing) {
     const struct {
         std::int64_t records;
         int pumps;
-    } cases[] = {{1, 0}, {255, 0}, {256, 0}, {257, 1}, {512, 1}, {513, 2}, {600, 2}, {40000, 156}};
+    } cases[] = {{1, 0},   {255, 0}, {256, 0},     {257, 1},       {512, 1},
+                 {513, 2}, {600, 2}, {40000, 156}, {1100000, 4296}}; // the last: more than one read
     for (const auto& c : cases) {
         SCOPED_TRACE(c.records);
         const std::string file = PatternFile(c.records);

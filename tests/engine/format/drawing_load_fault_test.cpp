@@ -36,7 +36,7 @@ protected:
 // The first read chunk ends long before the file does, so the truncation
 // made during the first pump is met by a later read.
 TEST_F(LoadFaultTest, FileThatShrinksMidLoadRestoresTheOldDrawing) {
-    WriteBytes(path, PatternFile(200000));
+    WriteBytes(path, PatternFile(1100000)); // more than the load reads at once
     host.onPump = [&] {
         if (host.pumps == 1) {
             ASSERT_EQ(::truncate(path.c_str(), 36 + 6 * 300), 0);

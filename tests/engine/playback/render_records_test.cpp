@@ -20,7 +20,7 @@ protected:
     void SetUp() override { ResetRenderGlobals(); }
     void TearDown() override { ResetRenderGlobals(); }
     // Plays the records and returns how long the playback waited.
-    std::uint32_t Play(std::vector<TDrawCommand> records, double scale = 1.0,
+    std::uint32_t Play(TRecords records, double scale = 1.0,
                        std::int32_t originX = 0, std::int32_t originY = 0, double angle = 0.0) {
         drawing = MakeDrawing(std::move(records));
         const std::uint32_t before = host.clock;

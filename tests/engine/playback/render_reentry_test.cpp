@@ -110,7 +110,7 @@ TEST_F(RenderReentry, NestedPlaybackUsesUpAStopRequestMadeDuringIt) {
 
 // A pseudo-random drawing with every kind of record; fixed seed.
 TAVecImage ScribbleDrawing() {
-    std::vector<TDrawCommand> r{Color(0), Width(2)};
+    TRecords r{Color(0), Width(2)};
     std::uint32_t seed = 12345;
     auto next = [&seed](std::uint32_t n) {
         seed = seed * 1103515245u + 12345u;

@@ -51,7 +51,7 @@ TEST_F(FileTest, AnAutosaveDueDuringALoadIsWrittenOnceTheWholeDrawingIsIn) {
     FakeHost counting{host};
     ScopedHost installed{counting};
     // Six hundred records: the load pumps after records 256 and 512.
-    std::vector<TDrawCommand> records;
+    TRecords records;
     for (int i = 0; i < 600; ++i) {
         records.push_back(MakeNumberRecord(i % 2 ? CmdLine : CmdMove, i % 400, 10 + i % 300));
     }

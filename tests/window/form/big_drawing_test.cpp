@@ -40,7 +40,7 @@ double MsSince(Clock::time_point t) {
 void WriteWalk(const std::string& path, int width, int height) {
     std::ofstream out(path, std::ios::binary);
     out.write(StandardHeader, HeaderSize);
-    std::vector<TDrawCommand> slice;
+    TRecords slice;
     slice.reserve(1 << 16);
     std::uint32_t state = 12345;
     int x = width / 2, y = height / 2;

@@ -246,7 +246,7 @@ TEST_F(FileTest, WhileALoadReadsNothingRecordsAndSavesWaitForTheWholeDrawing) {
     FakeHost counting{host};
     ScopedHost installed{counting};
     const std::string path =
-        WriteDrawing(std::vector<TDrawCommand>(1000, MakeNumberRecord(CmdMove, 5, 5)), "big.vlgf");
+        WriteDrawing(TRecords(1000, MakeNumberRecord(CmdMove, 5, 5)), "big.vlgf");
     const std::string whole = ReadFile(path);
     const std::string saved = "Размер сохраненного: 6036 байт";
     form->EnableDrawingItems();

@@ -140,7 +140,7 @@ TEST_F(FileTest, FailedSavesAreReportedAndLoseNothing) {
 TEST_F(FileTest, CommandsOnTheFilesOfABigSaveOrLoadTouchWhatTheUserMeant) {
     FakeHost counting{host};
     ScopedHost installed{counting};
-    SetDrawing(std::vector<TDrawCommand>(140000, MakeNumberRecord(CmdMove, 5, 5)));
+    SetDrawing(TRecords(140000, MakeNumberRecord(CmdMove, 5, 5)));
     const std::string whole = FileImage(VecImage);
     const auto inFirstPump = [&](const std::function<void()>& act) {
         counting.onPump = [&, act, acted = false]() mutable {

@@ -35,7 +35,7 @@ protected:
     // end up.
     void OpenAndSave(const std::string& dir, const std::string& name, const std::string& copy) {
         SCOPED_TRACE(testing::PrintToString(name));
-        const std::vector<TDrawCommand> records = StrokeRecords({{20, 20}, {200, 20}, {200, 90}});
+        const TRecords records = StrokeRecords({{20, 20}, {200, 20}, {200, 90}});
         WriteFile(name, DrawingBytes(records));
 
         form.reset();
@@ -67,7 +67,7 @@ protected:
         EXPECT_EQ(Names(dir), (std::set<std::string>{Base(name), Base(copy)}));
     }
 
-    static std::string DrawingBytes(const std::vector<TDrawCommand>& records) {
+    static std::string DrawingBytes(const TRecords& records) {
         return std::string(StandardHeader, HeaderSize) +
                std::string(reinterpret_cast<const char*>(records.data()), records.size() * 6);
     }

@@ -11,7 +11,7 @@ using namespace vellograph;
 namespace {
 
 // A comb of ten lines along the top of the screen.
-std::vector<TDrawCommand> Comb() {
+TRecords Comb() {
     std::vector<TPoint> points;
     for (int i = 0; i < 10; ++i) {
         points.push_back({20 + 40 * i, i % 2 ? 20 : 60});
@@ -105,7 +105,7 @@ TEST_F(NestingTest, PaceChosenDuringAPlaybackTakesEffectFromTheNextRecord) {
 }
 
 TEST_F(NestingTest, ADelayInAPlaybackNeitherSpinsNorRepaintsOverAndOver) {
-    std::vector<TDrawCommand> records = Comb();
+    TRecords records = Comb();
     records.insert(records.begin() + 5, MakeNumberRecord(CmdDelay, 1000, 0));
     SetDrawing(records);
     int paints = 0;

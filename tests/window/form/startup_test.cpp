@@ -95,7 +95,7 @@ TEST_F(StartupTest, OnlyTheFirstArgumentCounts) {
 
 TEST_F(StartupTest, AHugeDrawingShowsAtOnceAndItsPlaybackKeepsTheWindowAlive) {
     // Two million records: a zig-zag over the screen.
-    std::vector<TDrawCommand> records;
+    TRecords records;
     records.reserve(2'000'000);
     records.push_back(MakeNumberRecord(CmdMove, 0, 0));
     while (records.size() < 2'000'000) {

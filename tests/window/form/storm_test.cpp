@@ -29,10 +29,10 @@ constexpr int EventsPerRun = 5000;
 // Strokes wandering over the surface, with pen colour and width changes;
 // never the clearing border colour, which would keep "Перерисовать" from
 // clearing.
-std::vector<TDrawCommand> Wander(int count, unsigned seed) {
+TRecords Wander(int count, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> step(-6, 6);
-    std::vector<TDrawCommand> records;
+    TRecords records;
     int x = 300, y = 200;
     while (static_cast<int>(records.size()) < count) {
         const int pick = static_cast<int>(rng() % 400);
@@ -459,13 +459,13 @@ protected:
             !readWhole_.count(VecImage.Generation)) {
             ASSERT_TRUE(VecImage.Commands.empty()) << "a part of a file with the user's records";
         }
-        const std::vector<TDrawCommand>& records = VecImage.Commands;
-        const auto at = [&](std::size_t offset, const std::vector<TDrawCommand>& file,
+        const TRecords& records = VecImage.Commands;
+        const auto at = [&](std::size_t offset, const TRecords& file,
                             std::size_t count) {
             return records.size() >= offset + count &&
                    std::memcmp(records.data() + offset, file.data(), count * 6) == 0;
         };
-        for (const std::vector<TDrawCommand>* file : {&big_, &small_}) {
+        for (const TRecords* file : {&big_, &small_}) {
             if (file->empty()) {
                 continue;
             }
@@ -521,7 +521,7 @@ protected:
     FakeHost storm_{host};
     std::mt19937 rng_;
     int performed_ = 0;
-    std::vector<TDrawCommand> big_, small_; // the files' records
+    TRecords big_, small_; // the files' records
     FileModel files_;
     std::set<std::uint64_t> loadedInto_, readWhole_; // generations
 };

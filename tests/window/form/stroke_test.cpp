@@ -24,7 +24,7 @@ protected:
     }
 
     // Records added since the window was built.
-    std::vector<TDrawCommand> NewRecords() const {
+    TRecords NewRecords() const {
         return {VecImage.Commands.begin() + recordsAtStart_,
                 VecImage.Commands.begin() + VecImage.LastIndex + 1};
     }

@@ -52,7 +52,7 @@ TEST_F(DelayPanelTest, OkRecordsTheClampedDelayAndCloses) {
 }
 
 TEST_F(DelayPanelTest, BadTextOrCloseRecordNothing) {
-    const std::vector<TDrawCommand> before = VecImage.Commands;
+    const TRecords before = VecImage.Commands;
     Record("1,5");
     ASSERT_EQ(dialogs.Errors.size(), 1u);
     EXPECT_EQ(dialogs.Errors[0], "'1,5' is not a valid integer value.");

@@ -18,8 +18,8 @@ constexpr TColor Green = 0x00FF00;
 constexpr TColor Blue = 0xFF0000;
 
 // count records of ten-record zigzag strokes spread over the surface.
-std::vector<TDrawCommand> Strokes(int count, int seed = 0) {
-    std::vector<TDrawCommand> records;
+TRecords Strokes(int count, int seed = 0) {
+    TRecords records;
     for (int i = 0; i < count; ++i) {
         const int k = i / 10 + seed;
         const int x = 10 + (k * 37) % 600 + (i % 10) * 7;
@@ -29,8 +29,7 @@ std::vector<TDrawCommand> Strokes(int count, int seed = 0) {
     return records;
 }
 
-std::vector<TDrawCommand> operator+(std::vector<TDrawCommand> a,
-                                    const std::vector<TDrawCommand>& b) {
+TRecords operator+(TRecords a, const TRecords& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -44,7 +43,7 @@ protected:
     }
 
     // The drawing, played onto a cleared surface as after a load.
-    void Show(const std::vector<TDrawCommand>& records) {
+    void Show(const TRecords& records) {
         SetDrawing(records);
         const PaceOverride fast(PaceFastReplay);
         form->MMRedrawClick();
@@ -101,7 +100,7 @@ TEST_F(UndoPanelTest, StepsAreClampedToOneAnd8192) {
 }
 
 TEST_F(UndoPanelTest, UndoThenRedoRestoresAndRedoStopsAtTheLimit) {
-    Show(Strokes(100) + std::vector{MakeColorRecord(CmdColor, Red)});
+    Show(Strokes(100) + TRecords{MakeColorRecord(CmdColor, Red)});
     Pace = PaceToEnd;
     OpenPanel();
     EXPECT_EQ(RedoLimit, 100);
@@ -128,8 +127,8 @@ TEST_F(UndoPanelTest, UndoThenRedoRestoresAndRedoStopsAtTheLimit) {
 
 TEST_F(UndoPanelTest, UndoReplaysFromTheLastFillWhenItIsStillInForce) {
     // Red pen at 0, strokes, a green fill at 20, more strokes.
-    Show(std::vector{MakeColorRecord(CmdColor, Red)} + Strokes(19) +
-         std::vector{MakeColorRecord(CmdFill, Green)} + Strokes(19, 7));
+    Show(TRecords{MakeColorRecord(CmdColor, Red)} + Strokes(19) +
+         TRecords{MakeColorRecord(CmdFill, Green)} + Strokes(19, 7));
     ASSERT_EQ(VecImage.LastFillIndex, 20);
     OpenPanel();
     PenColor = Blue; // a replay from record 0 would make it red
@@ -172,7 +171,7 @@ TEST_F(UndoPanelTest, PaceIsFastDuringTheRenderAndRestoredAfterIt) {
 }
 
 TEST_F(UndoPanelTest, DelaysInTheReplayedRangeStillWait) {
-    Show(Strokes(10) + std::vector{MakeNumberRecord(CmdDelay, 150, 0)} + Strokes(19, 3));
+    Show(Strokes(10) + TRecords{MakeNumberRecord(CmdDelay, 150, 0)} + Strokes(19, 3));
     OpenPanel();
     QElapsedTimer clock;
     clock.start();

@@ -53,7 +53,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    std::vector<TDrawCommand> RecordsAfter(std::size_t count) const {
+    TRecords RecordsAfter(std::size_t count) const {
         return {VecImage.Commands.begin() + static_cast<std::ptrdiff_t>(count),
                 VecImage.Commands.begin() + VecImage.LastIndex + 1};
     }
