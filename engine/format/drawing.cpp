@@ -4,6 +4,7 @@
 #include "engine/format/record_rules.h"
 
 #include <algorithm>
+#include <climits>
 #include <sys/stat.h>
 
 namespace vellograph {
@@ -13,6 +14,13 @@ TAVecImage VecImage;
 bool FileExists(const std::string& fileName) {
     struct stat st {};
     return !fileName.empty() && ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::int32_t FileSizeOnDisk(const std::string& fileName) {
+    struct stat st {};
+    return ::stat(fileName.c_str(), &st) == 0
+               ? static_cast<std::int32_t>(std::min<off_t>(st.st_size, INT32_MAX))
+               : 0;
 }
 
 std::uint64_t NewGeneration() {

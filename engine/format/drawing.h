@@ -77,6 +77,9 @@ inline constexpr const char* MsgSaveFailed = "Ошибка. Что-то не п�
 
 // True only for an existing regular file (not a directory, FIFO or device).
 bool FileExists(const std::string& fileName);
+// The file's size on disk, clamped to 32 bits as saves report it; 0 when it
+// cannot be read.
+std::int32_t FileSizeOnDisk(const std::string& fileName);
 
 void NewDrawing(TAVecImage& drawing);
 

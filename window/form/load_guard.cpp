@@ -8,8 +8,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <climits>
-#include <sys/stat.h>
 
 namespace vellograph {
 
@@ -83,7 +81,9 @@ bool TMainForm::RunHeldSaves(const std::vector<TChosenSave>& saves) {
             return timerOn;
         }
         timerOn = timerOn || (save.EnablesTimer1 && VecImage.Generation == save.Generation);
-        RunGuarded(dialogs_, [&] { RunChosenSave(save, loaded ? *loaded : VecImage); }); // one failing stops no other
+        RunGuarded(dialogs_, [&] {
+            RunChosenSave(save, loaded ? *loaded : VecImage);
+        }); // one failing stops no other
     }
     return timerOn;
 }
@@ -117,11 +117,8 @@ void TMainForm::RunChosenSave(const TChosenSave& save, const TAVecImage& drawing
     // A write of the file chosen later and done first stays, as when it
     // lands while a save runs; this one counts as done, with its size.
     if (LatestWriteOf(save.File) > save.WriteNumber) {
-        struct stat st {};
         if (save.Written) {
-            save.Written(::stat(save.FileName.c_str(), &st) == 0
-                             ? static_cast<std::int32_t>(std::min<off_t>(st.st_size, INT32_MAX))
-                             : 0);
+            save.Written(FileSizeOnDisk(save.FileName));
         }
         return;
     }

@@ -9,9 +9,7 @@
 #include "window/form/image_screen.h"
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace vellograph {
@@ -47,11 +45,7 @@ void TMainForm::MMSaveScreenAsClick() {
     }
     // The later write wins, whichever writer made it: a drawing save of the
     // same file still pumping leaves the picture in place.
-    struct stat st {};
-    const auto size = ::stat(fileName.c_str(), &st) == 0
-                          ? static_cast<std::int32_t>(std::min<off_t>(st.st_size, INT32_MAX))
-                          : 0;
-    FileReplaced(chosen, size, nullptr);
+    FileReplaced(chosen, FileSizeOnDisk(fileName), nullptr);
 }
 
 } // namespace vellograph
